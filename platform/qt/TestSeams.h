@@ -1,0 +1,92 @@
+// Hooks into the Qt layer for tests only: scripted answers for message boxes
+// and file dialogs with a record of what was shown, injected keys, clicks and
+// activation, the screen resolution, and views of controls and of the client
+// canvas. The program itself never calls these.
+#pragma once
+
+#include <QImage>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/WinApi.h"
+
+namespace quillfin::testing {
+
+// Message boxes: once scripting is on, no box is shown; each call is recorded
+// and answered with the next scripted result (IDOK when none is left).
+struct ShownMessageBox {
+    HWND owner;
+    std::string text;     // the bytes passed (Windows-1252)
+    std::string caption;  // the bytes passed
+    UINT type;
+};
+void ScriptDialogs(bool on);
+void PushMessageBoxResult(int result);
+const std::vector<ShownMessageBox>& ShownMessageBoxes();
+
+// File dialogs: each call is recorded and answered with the next scripted
+// path (nullopt cancels; cancel when none is left).
+struct ShownFileDialog {
+    bool save;
+    DWORD structSize;
+    HWND owner;
+    std::vector<std::string> filter;  // label, pattern, label, pattern, ...
+    DWORD filterIndex;
+    std::string defaultExtension;  // empty when none was passed
+    DWORD flags;
+    DWORD maxFile;
+    std::string initialFile;  // what lpstrFile held when the dialog opened
+};
+void PushFileDialogAnswer(std::optional<std::string> path);
+const std::vector<ShownFileDialog>& ShownFileDialogs();
+
+// Forgets everything recorded and scripted so far.
+void ClearRecords();
+
+// Keyboard: the key goes down (GetAsyncKeyState reports it down and pressed
+// since the last poll) and a WM_KEYDOWN is queued for the focused control;
+// KeyUp releases it and queues WM_KEYUP.
+void KeyDown(int virtualKey);
+void KeyUp(int virtualKey);
+// Sets the text of an edit control as if the user had typed it (UTF-8 in).
+void TypeText(HWND edit, const std::string& utf8);
+
+// A left-button click (press and release) at client coordinates of `hwnd`.
+void Click(HWND hwnd, int x, int y);
+// Activation as the window system would report it (queues WM_ACTIVATE).
+void SetActive(HWND hwnd, bool active);
+// Resizes the client area (queues WM_SIZE and a repaint as a real resize does).
+void ResizeClient(HWND hwnd, int width, int height);
+// Selects a menu command as the user would (queues WM_COMMAND).
+void ChooseMenuItem(HWND hwnd, int id);
+
+// The dots per inch that GetDeviceCaps(LOGPIXELSY) reports (0: the screen's).
+void SetLogPixelsY(int dpi);
+// Makes CreateFontA fail for the given face names (empty: none fails).
+void FailFonts(const std::vector<std::string>& faces);
+
+// Processes pending Qt events; true when a message is waiting in the queue.
+bool ProcessEvents();
+
+// Views
+QImage ClientCanvas(HWND hwnd);  // the retained client canvas
+std::string ControlText(HWND hwnd);  // UTF-8 of what the control shows
+bool IsVisible(HWND hwnd);
+RECT ControlRect(HWND hwnd);  // in parent client coordinates
+HWND FocusedWindow();
+std::string WindowTitle(HWND hwnd);  // UTF-8
+// The menu attached to a window, flattened: "&File", "&New round" 1002, ...
+struct MenuEntry {
+    int depth;  // 0 for a top-level menu, 1 for its items
+    std::string text;
+    int id;  // 0 for menus and separators
+};
+std::vector<MenuEntry> WindowMenu(HWND hwnd);
+
+// Destroys every window, bitmap and device context of the layer and empties
+// the message queue, so that a test can start the program afresh.
+void ResetPlatform();
+
+}  // namespace quillfin::testing

@@ -1,0 +1,73 @@
+// The state the whole user interface shares: one record for the life of the
+// process, reachable from the message loop, the quiz step, the window
+// procedure and the picture and control operations. It owns the round, the
+// current question, the shown texts and the list of answers given so far.
+#pragma once
+
+#include <memory>
+
+#include "platform/WinApi.h"
+#include "questions/Question.h"
+#include "round/QuestionOrder.h"
+
+// Quiz states.
+enum : int {
+    kQuizWelcome = 0,
+    kQuizNextQuestion = 1,
+    kQuizAwaitTypedAnswer = 2,
+    kQuizAwaitZoneClick = 3,
+    kQuizFeedbackCorrect = 4,
+    kQuizFeedbackWrong = 5,
+    kQuizRoundFinished = 6,
+};
+
+// An owned, zero-terminated text that may be absent.
+using OwnedText = std::unique_ptr<char[]>;
+
+struct UiState {
+    const char* MainClassName = "QuillfinMain";
+    HINSTANCE hAppInstance = nullptr;
+    HWND hwndMain = nullptr;
+    HWND hwndTextArea = nullptr;
+    HWND hwndTextBox = nullptr;
+    HFONT hTextAreaFont = nullptr;
+    HBRUSH brBackground = nullptr;
+    HBRUSH brPanel = nullptr;
+    HBRUSH brFrame = nullptr;
+    HBRUSH brWhite = nullptr;
+    OwnedText TextAreaText;
+    OwnedText PictureName;
+    OwnedText ZoneName;
+    bool bRelayout = true;
+    bool bRedrawPicture = false;
+    bool bShowTextBox = false;
+    bool bWindowActive = true;
+    int iEnterLatch = 0;
+    int iLastCorrectAnswer = -1;
+    int QuizState = kQuizWelcome;
+    // The round is constructed before the question and destroyed after it.
+    clQuestionOrder QuestionOrder;
+    clQuestion CurrentQuestion;
+    // Element 0 counts the answers given; elements 1..n hold their numbers, -1 when free.
+    std::unique_ptr<int[]> GivenAnswers;
+    int iGivenAnswersSize = 0;  // number of elements of GivenAnswers (n + 1)
+    int iPictureLeft = 0;
+    int iPictureWidth = 0;
+    int iPictureHeight = 0;
+    int iTextAreaX = 0;
+    int iTextAreaY = 0;
+    int iTextAreaWidth = 0;
+    int iTextAreaHeight = 0;
+    int iTextBoxX = 0;
+    int iTextBoxY = 0;
+    int iTextBoxWidth = 0;
+    int iTextBoxHeight = 0;
+    HBITMAP hPictureBitmap = nullptr;
+    HDC hPictureDC = nullptr;
+};
+
+// The one UI state of the process.
+UiState& Ui();
+
+// Replaces the UI state by a fresh one (tests start each case from here).
+void ResetUiState();
