@@ -1,0 +1,297 @@
+#include "questions/Question.h"
+
+#include <cstring>
+#include <iostream>
+
+#include "rules/RuleChecker.h"
+#include "rules/TextUtils.h"
+
+namespace {
+
+constexpr int kRuleBuffer = 128;
+constexpr int kItemWindow = 5;
+constexpr int kCountWindow = 32;
+constexpr char kQuote[] = "\"";
+constexpr char kMark = '#';
+
+// Rules with a mark end in eight blanks that give the inserted digits room.
+constexpr char kQuestionTagRule[] = "TIME#(AFTER'\244Q'())        ";
+constexpr char kAnswersTagRule[] = "BEFORE'\244E'(AFTER'\244A'())";
+constexpr char kQuestionTextRule[] = "BEFORE'\244'(AFTER'\"'())";
+constexpr char kPictureRule[] = "BEFORE'\244A'(AFTER'\244P'(AFTER'\"'()))";
+constexpr char kZoneRule[] = "BEFORE'\244E'(AFTER'\244Z'(AFTER'\"')))";
+constexpr char kInfoRule[] = "BEFORE'\244E'(AFTER'\244I'(AFTER'\"')))";
+constexpr char kAnswerQuoteRule[] = "BEFORE'\244'(TIME#(BEFORE'\"'))        ";
+constexpr char kAnswerStartRule[] = "TIME#(AFTER'\"'())        ";
+constexpr char kFlagsTagRule[] = "BEFORE'\244E'(AFTER'\244F'())";
+constexpr char kZrRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zr'(BEFOREnum())))";
+constexpr char kZgRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zg'(BEFOREnum())))";
+constexpr char kZbRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zb'(BEFOREnum())))";
+constexpr char kZcRule[] = "BEFORE'\244E'(BEFORE'\244'(BEFORE'zc'()))";
+
+struct FlagWord {
+    const char* rule;
+    int window;
+    std::uint32_t bit;
+};
+
+// In the order in which the flags section is tested.
+constexpr FlagWord kFlagWords[] = {
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'cs'()))", 5, flagCaseSensitive},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdr'()))", 5, flagDisplayZoneRed},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdg'()))", 5, flagDisplayZoneGreen},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdb'()))", 5, flagDisplayZoneBlue},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'qzone'()))", 10, flagDisplayZoneInQuestion},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'alla'()))", 10, flagAllAnswers},
+};
+
+struct ColourName {
+    const char* rule;
+    int window;
+    short r, g, b;
+};
+
+// Tested in this order, each later hit overwriting the earlier ones, so a
+// dark name wins over the light name it contains.
+constexpr ColourName kColourNames[] = {
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'red'()))", 12, 255, 0, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'blue'()))", 12, 0, 0, 255},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'green'()))", 12, 0, 255, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'yellow'()))", 12, 255, 255, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'violet'()))", 12, 255, 0, 255},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'turquoise'()))", 12, 0, 255, 255},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'orange'()))", 12, 255, 128, 64},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'grey'()))", 12, 192, 192, 192},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'pink'()))", 12, 255, 0, 128},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkred'()))", 12, 128, 0, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkblue'()))", 12, 0, 0, 128},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgreen'()))", 12, 0, 128, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkyellow'()))", 12, 128, 128, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkviolet'()))", 12, 128, 0, 128},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkturquoise'()))", 15, 0, 128, 128},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkorange'()))", 12, 128, 64, 0},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgrey'()))", 12, 128, 128, 128},
+};
+
+// A private copy of a stored rule with its mark replaced by `count`.
+struct CountedRule {
+    CountedRule(const char* stored, int count) {
+        for (int i = 0; i < kRuleBuffer - 1 && stored[i] != '\0'; ++i) text[i] = stored[i];
+        InsertInt(count, text, 0, kMark);
+    }
+    char text[kRuleBuffer] = {};
+};
+
+// The low 16 bits as a signed value, then -1 for a negative and 255 for
+// anything above 255.
+short ZoneComponent(int value) {
+    auto low = static_cast<short>(static_cast<std::uint16_t>(value & 0xFFFF));
+    if (low < 0) return -1;
+    if (low > 255) return 255;
+    return low;
+}
+
+char* CopyItem(const char* item, int size, int* sizeOut) {
+    if (!item || size <= 0) {
+        if (sizeOut) *sizeOut = 0;
+        return nullptr;
+    }
+    char* copy = new char[size];
+    std::memcpy(copy, item, static_cast<std::size_t>(size));
+    if (sizeOut) *sizeOut = size;
+    return copy;
+}
+
+}  // namespace
+
+clQuestion::clQuestion() { ZeroAll(); }
+
+clQuestion::~clQuestion() { FreeAll(); }
+
+void clQuestion::ZeroAll() {
+    question = nullptr;
+    answers = nullptr;
+    qPicture = nullptr;
+    aZone = nullptr;
+    aInfo = nullptr;
+    questionLength = 0;
+    answerAntal = 0;
+    answerLengths = nullptr;
+    qPictureLength = 0;
+    aZoneLength = 0;
+    aInfoLength = 0;
+    answersNeeded = 0;
+    zr = -1;
+    zg = -1;
+    zb = -1;
+    flags = 0;
+}
+
+void clQuestion::FreeAll() {
+    delete[] question;
+    if (answers) {
+        for (int i = 0; i < answerAntal; ++i) delete[] answers[i];
+    }
+    delete[] answerLengths;
+    delete[] answers;
+    delete[] qPicture;
+    delete[] aZone;
+    delete[] aInfo;
+}
+
+char* clQuestion::GiveQuestion(int* size) const { return CopyItem(question, questionLength, size); }
+
+char* clQuestion::GiveAnswer(int index, int* size) const {
+    if (index < 0 || index >= answerAntal || !answers || !answerLengths) {
+        return CopyItem(nullptr, 0, size);
+    }
+    return CopyItem(answers[index], answerLengths[index], size);
+}
+
+char* clQuestion::GiveQPicture(int* size) const { return CopyItem(qPicture, qPictureLength, size); }
+
+char* clQuestion::GiveAZone(int* size) const { return CopyItem(aZone, aZoneLength, size); }
+
+char* clQuestion::GiveAInfo(int* size) const { return CopyItem(aInfo, aInfoLength, size); }
+
+int clQuestion::ReturnAnswerLength(int index) const {
+    if (index < 0 || index >= answerAntal || !answerLengths) return 0;
+    return answerLengths[index];
+}
+
+bool clQuestion::HaveFlag(int mask) const {
+    return (flags & static_cast<std::uint32_t>(mask)) != 0;
+}
+
+void clQuestion::DisplayAllInConsole() const {
+    std::ostream& out = std::cout;
+    if (question) out << "\nQuestion: " << question;
+    if (qPicture) out << "\nQ picture: " << qPicture;
+    if (aZone) out << "\nA zone: " << aZone;
+    if (aInfo) out << "\nA info: " << aInfo;
+    for (int i = 0; answers && i < answerAntal; ++i) {
+        out << "\nAnswer " << i + 1 << ": " << (answers[i] ? answers[i] : "");
+    }
+    if (flags != 0) {
+        out << "\nFlags: ";
+        if (flags & flagCaseSensitive) out << "Case sensitive, ";
+        if (flags & flagDisplayZoneRed) out << "Display zone Red, ";
+        if (flags & flagDisplayZoneGreen) out << "Display zone Green, ";
+        if (flags & flagDisplayZoneBlue) out << "Display zone Blue, ";
+        if (flags & flagDisplayZoneInQuestion) out << "Display zone in question, ";
+        if (flags & flagAllAnswers) out << "Must give " << answersNeeded << " answers, ";
+    }
+    out << "\nZone colour: \nR = " << zr << " G = " << zg << " B = " << zb;
+    out.flush();
+}
+
+bool clQuestion::GetTextItem(const char* questionFile, const char* rule, int window, int start,
+                             char*& item, int& size) {
+    int p = FindPosition(rule, questionFile, window, start, false);
+    if (p < 0) {
+        size = -1;
+        return true;
+    }
+    size = CountCharTo(questionFile, p, kQuote, 1, kCountWindow) + 2;
+    if (size < 0) return false;
+    item = GetToStop(questionFile, p, kQuote, 1, size);
+    return true;
+}
+
+bool clQuestion::GetQuestion(const char* questionFile, int n) {
+    FreeAll();
+    ZeroAll();
+    // A negative number would leave the mark in the rule, and a TIME without
+    // a count reports the start of the file: there is no such block.
+    if (n < 0) return false;
+
+    const int questionPosition =
+        FindPosition(CountedRule(kQuestionTagRule, n).text, questionFile, kItemWindow, 0, false);
+    if (questionPosition < 0) return false;
+    const int answersPosition =
+        FindPosition(kAnswersTagRule, questionFile, kItemWindow, questionPosition, false);
+    if (answersPosition < 0) return false;
+
+    if (!GetTextItem(questionFile, kQuestionTextRule, kItemWindow, questionPosition, question,
+                     questionLength) ||
+        !GetTextItem(questionFile, kPictureRule, kItemWindow, questionPosition, qPicture,
+                     qPictureLength) ||
+        !GetTextItem(questionFile, kZoneRule, kItemWindow, answersPosition, aZone, aZoneLength) ||
+        !GetTextItem(questionFile, kInfoRule, kItemWindow, answersPosition, aInfo, aInfoLength)) {
+        return false;
+    }
+
+    int quotes = 0;
+    while (FindPosition(CountedRule(kAnswerQuoteRule, quotes + 1).text, questionFile, kItemWindow,
+                        answersPosition, false) >= 0) {
+        ++quotes;
+    }
+    if (quotes % 2 != 0) return false;
+
+    const int count = quotes / 2;
+    if (count > 0) {
+        answers = new char*[count]();
+        answerLengths = new std::int32_t[count]();
+        answerAntal = count;
+        for (int k = 0; k < count; ++k) {
+            if (!GetTextItem(questionFile, CountedRule(kAnswerStartRule, 2 * k + 1).text,
+                             kItemWindow, answersPosition, answers[k], answerLengths[k])) {
+                return false;
+            }
+        }
+    }
+
+    const int flagsPosition =
+        FindPosition(kFlagsTagRule, questionFile, kItemWindow, questionPosition, false);
+    if (flagsPosition < 0) return true;
+    ReadFlags(questionFile, flagsPosition);
+    return true;
+}
+
+void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
+    for (const FlagWord& word : kFlagWords) {
+        if (FindPosition(word.rule, questionFile, word.window, flagsPosition, false) >= 0) {
+            flags |= word.bit;
+            if (word.bit == flagAllAnswers) answersNeeded = answerAntal;
+        }
+    }
+    if (!(flags & (flagDisplayZoneRed | flagDisplayZoneGreen | flagDisplayZoneBlue))) {
+        flags |= flagDisplayZoneRed | flagDisplayZoneBlue;
+    }
+
+    struct {
+        const char* rule;
+        short& component;
+    } numbers[] = {{kZrRule, zr}, {kZgRule, zg}, {kZbRule, zb}};
+    for (auto& number : numbers) {
+        int p = FindPosition(number.rule, questionFile, kItemWindow, flagsPosition, false);
+        if (p >= 0) number.component = ZoneComponent(GetInt(questionFile, p));
+    }
+
+    const int zcPosition = FindPosition(kZcRule, questionFile, kItemWindow, flagsPosition, false);
+    if (zcPosition < 0) return;
+    for (const ColourName& colour : kColourNames) {
+        if (FindPosition(colour.rule, questionFile, colour.window, zcPosition, false) >= 0) {
+            zr = colour.r;
+            zg = colour.g;
+            zb = colour.b;
+        }
+    }
+}
+
+int clQuestion::TestAnswer(const char* given, int size) const {
+    if (answerAntal <= 0 || !answers || !answerLengths || !given) return 0;
+    const bool caseSensitive = (flags & flagCaseSensitive) != 0;
+    for (int i = 0; i < answerAntal; ++i) {
+        const char* answer = answers[i];
+        if (!answer) continue;
+        const int length = answerLengths[i];
+        for (int j = 0; j < length && j < size; ++j) {
+            if (answer[j] == '\0' && given[j] == '\0') return i + 1;
+            const bool differ = caseSensitive ? answer[j] != given[j]
+                                              : ToUpperCase(answer[j]) != ToUpperCase(given[j]);
+            if (differ) break;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,90 @@
+// One question of a question file: its text, accepted answers, picture and
+// zone file names, additional information, flags and zone colour. GetQuestion
+// fills the record from block n of a file by rule searches on the file itself;
+// TestAnswer tells which stored answer a typed text matches. The record owns
+// every buffer and hands out copies only; it is never copied.
+#pragma once
+
+#include <cstdint>
+
+constexpr std::uint32_t flagCaseSensitive = 0x01;
+constexpr std::uint32_t flagDisplayZoneRed = 0x02;
+constexpr std::uint32_t flagDisplayZoneGreen = 0x04;
+constexpr std::uint32_t flagDisplayZoneBlue = 0x08;
+constexpr std::uint32_t flagDisplayZoneInQuestion = 0x10;
+constexpr std::uint32_t flagAllAnswers = 0x20;
+
+class clQuestion {
+public:
+    clQuestion();
+    ~clQuestion();
+    clQuestion(const clQuestion&) = delete;
+    clQuestion& operator=(const clQuestion&) = delete;
+
+    // Sets every pointer to null, every size and count to 0 and the zone
+    // colour to -1. Frees nothing: callers free first.
+    void ZeroAll();
+
+    // Copies of the stored items, allocated with new[] and freed by the
+    // caller with delete[]. The size (text length + 2) goes to `size` when it
+    // is not null. An absent item gives null and size 0, as does an answer
+    // index outside 0 .. answerAntal - 1.
+    char* GiveQuestion(int* size = nullptr) const;
+    char* GiveAnswer(int index, int* size = nullptr) const;
+    char* GiveQPicture(int* size = nullptr) const;
+    char* GiveAZone(int* size = nullptr) const;
+    char* GiveAInfo(int* size = nullptr) const;
+
+    int ReturnAnswerAntal() const { return answerAntal; }
+    // The stored size of answer `index`; 0 for an index out of range.
+    int ReturnAnswerLength(int index) const;
+    int ReturnAnswersNeeded() const { return answersNeeded; }
+    int ReturnQuestionLength() const { return questionLength; }
+    short ReturnZR() const { return zr; }
+    short ReturnZG() const { return zg; }
+    short ReturnZB() const { return zb; }
+    // True when `flags` shares at least one bit with `mask`.
+    bool HaveFlag(int mask) const;
+
+    // Lists the record on standard output (debugging aid). No newline at the end.
+    void DisplayAllInConsole() const;
+
+    // Parses block n (1-based: the block starting at the n-th question tag)
+    // of the named file, after freeing the previous content. False when the
+    // block is absent or malformed; the record then keeps what was read
+    // before the failing step, always consistent with answerAntal.
+    bool GetQuestion(const char* questionFile, int n);
+
+    // Reads the quoted item whose opening quote `rule` finds from `start`.
+    // Not found: size -1, `item` unchanged, true. Found but never closed:
+    // size negative, `item` unchanged, false. Otherwise `item` is a new
+    // buffer of the text and two zero bytes, `size` its length + 2.
+    static bool GetTextItem(const char* questionFile, const char* rule, int window, int start,
+                            char*& item, int& size);
+
+    // The 1-based number of the first stored answer that `given` equals as a
+    // whole (folded through ToUpperCase unless flagCaseSensitive), comparing
+    // at most `size` bytes; 0 when none does.
+    int TestAnswer(const char* given, int size) const;
+
+    char* question;
+    char** answers;
+    char* qPicture;
+    char* aZone;
+    char* aInfo;
+    std::int32_t questionLength;
+    std::int32_t answerAntal;
+    std::int32_t* answerLengths;
+    std::int32_t qPictureLength;
+    std::int32_t aZoneLength;
+    std::int32_t aInfoLength;
+    std::int32_t answersNeeded;
+    short zr;
+    short zg;
+    short zb;
+    std::uint32_t flags;
+
+private:
+    void FreeAll();
+    void ReadFlags(const char* questionFile, int flagsPosition);
+};
