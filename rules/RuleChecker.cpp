@@ -127,7 +127,8 @@ int clRuleChecker::ReadRules() {
         }
         int lengthX = close1 - 8;
         int lengthY = close2 - close1 - 2;
-        int size = std::max(2 * std::min(std::max(bufsize, 1), kWidestWindow), lengthX + lengthY + 2);
+        int size =
+            std::max(2 * std::min(std::max(bufsize, 1), kWidestWindow), lengthX + lengthY + 2);
         text = new char[size]();
         std::memcpy(text, rule + 8, static_cast<std::size_t>(lengthX));
         std::memcpy(text + lengthX, rule + close1 + 2, static_cast<std::size_t>(lengthY));
@@ -156,7 +157,8 @@ int clRuleChecker::ReadRules() {
     if (inner < 0) return 1;
 
     int to = 0;
-    for (int from = inner; from < kRuleBuffer && rule[from] != '\0'; ++from) rule[to++] = rule[from];
+    for (int from = inner; from < kRuleBuffer && rule[from] != '\0'; ++from)
+        rule[to++] = rule[from];
     rule[to] = '\0';
     if (rule[0] == ')' || !StartsWithKeyword(rule)) return 1;
     RC = new clRuleChecker();
@@ -351,7 +353,8 @@ private:
         have_ = kept;
         std::size_t room = buffer_.size() - 1 - have_;
         while (room > 0 && !eof_) {
-            std::size_t got = file_ ? ReadBlock(file_.get(), buffer_.data() + have_, room, offset_) : 0;
+            std::size_t got =
+                file_ ? ReadBlock(file_.get(), buffer_.data() + have_, room, offset_) : 0;
             if (got == 0) eof_ = true;
             have_ += got;
             room -= got;
@@ -411,7 +414,8 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
         } else if (!interest.digits && interest.byteCount == 1) {
             const unsigned char b = interest.bytes[0];
             text.SkipTo([b](const char* from, const char* to) {
-                return static_cast<const char*>(std::memchr(from, b, static_cast<std::size_t>(to - from)));
+                return static_cast<const char*>(
+                    std::memchr(from, b, static_cast<std::size_t>(to - from)));
             });
         } else {
             table.fill(false);

@@ -50,9 +50,9 @@ public:
     // current state, report or change state. Every other position is a step
     // that returns NO_POSITION and changes nothing.
     struct Interest {
-        bool any = false;         // every position needs a full step
-        bool digits = false;      // a byte '0'..'9'
-        bool nonDigits = false;   // any byte but '0'..'9'
+        bool any = false;        // every position needs a full step
+        bool digits = false;     // a byte '0'..'9'
+        bool nonDigits = false;  // any byte but '0'..'9'
         int byteCount = 0;
         unsigned char bytes[8] = {};
         void Add(unsigned char b);

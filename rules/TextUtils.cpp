@@ -40,8 +40,8 @@ int ClampToInt(long long v) {
     return static_cast<int>(v);
 }
 
-// atoi over a terminated buffer, computed without overflow and clamped.
-int ParseInt(const char* s) {
+// atoi over a terminated buffer, computed without overflow; the caller clamps.
+long long ParseInt(const char* s) {
     while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
     bool negative = false;
     if (*s == '+' || *s == '-') negative = *s++ == '-';
@@ -50,7 +50,7 @@ int ParseInt(const char* s) {
         if (v < 10000000000LL) v = v * 10 + (*s - '0');
         ++s;
     }
-    return ClampToInt(negative ? -v : v);
+    return negative ? -v : v;
 }
 
 // Number of bytes of `stop` that take part in a comparison: CompareTexts
@@ -99,9 +99,7 @@ void InsertInt(int value, char* text, int length, char mark) {
     for (int d = 0; d < n && j + d < range; ++d) text[j + d] = digits[d];
 }
 
-char ToUpperCase(char c) {
-    return static_cast<char>(kUpper[static_cast<unsigned char>(c)]);
-}
+char ToUpperCase(char c) { return static_cast<char>(kUpper[static_cast<unsigned char>(c)]); }
 
 int GetInt(const char* fileName, int position) {
     if (position < 0) return 0;
@@ -112,8 +110,8 @@ int GetInt(const char* fileName, int position) {
     if (position > 0 && ReadBlock(f.get(), &before, 1, offset) != 1) return 0;
     char buffer[kGetIntBytes + 1] = {};
     ReadBlock(f.get(), buffer, kGetIntBytes, offset);
-    int v = ParseInt(buffer);
-    return before == '-' ? ClampToInt(-static_cast<long long>(v)) : v;
+    long long v = ParseInt(buffer);
+    return ClampToInt(before == '-' ? -v : v);
 }
 
 char* GetToStop(const char* fileName, int position, const char* stop, int stopLength, int size) {
@@ -161,7 +159,8 @@ int CountCharTo(const char* fileName, int position, const char* stop, int stopLe
         const char* data = block.data();
         const char* last = data + have - len;  // last start that fits
         for (const char* p = data; p <= last;) {
-            p = static_cast<const char*>(std::memchr(p, first, static_cast<std::size_t>(last - p + 1)));
+            p = static_cast<const char*>(
+                std::memchr(p, first, static_cast<std::size_t>(last - p + 1)));
             if (!p) break;
             if (std::memcmp(p, stop, static_cast<std::size_t>(len)) == 0) {
                 long long d = blockStart + (p - data) - position;

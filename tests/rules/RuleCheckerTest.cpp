@@ -1,11 +1,10 @@
-#include "rules/RuleChecker.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 #include "tests/support/TempDir.h"
 
@@ -69,7 +68,8 @@ TEST(FindPosition, WorkedExamplesOnTheSampleText) {
         {"AFTER'\244Q'(BEFORE'\244E'(AFTER'\244P'()))", 24, 5, 35},
     };
     const int quoteEnds[] = {12, 14, 16, 21, 37, 43, 48, 53};
-    for (int k = 1; k <= 8; ++k) cases.push_back({WithCount(afterQuote, k), 0, 5, quoteEnds[k - 1]});
+    for (int k = 1; k <= 8; ++k)
+        cases.push_back({WithCount(afterQuote, k), 0, 5, quoteEnds[k - 1]});
     cases.push_back({WithCount(afterQuote, 9), 0, 5, NO_POSITION});
     RunCases(file, cases);
 }
