@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <iostream>
+#include <vector>
 
+#include "rules/FileReader.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 
@@ -13,6 +15,7 @@ constexpr int kItemWindow = 5;
 constexpr int kCountWindow = 32;
 constexpr char kQuote[] = "\"";
 constexpr char kMark = '#';
+constexpr char kTagByte = '\244';
 
 // Rules with a mark end in eight blanks that give the inserted digits room.
 constexpr char kQuestionTagRule[] = "TIME#(AFTER'\244Q'())        ";
@@ -21,7 +24,6 @@ constexpr char kQuestionTextRule[] = "BEFORE'\244'(AFTER'\"'())";
 constexpr char kPictureRule[] = "BEFORE'\244A'(AFTER'\244P'(AFTER'\"'()))";
 constexpr char kZoneRule[] = "BEFORE'\244E'(AFTER'\244Z'(AFTER'\"')))";
 constexpr char kInfoRule[] = "BEFORE'\244E'(AFTER'\244I'(AFTER'\"')))";
-constexpr char kAnswerQuoteRule[] = "BEFORE'\244'(TIME#(BEFORE'\"'))        ";
 constexpr char kAnswerStartRule[] = "TIME#(AFTER'\"'())        ";
 constexpr char kFlagsTagRule[] = "BEFORE'\244E'(AFTER'\244F'())";
 constexpr char kZrRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zr'(BEFOREnum())))";
@@ -89,6 +91,31 @@ short ZoneComponent(int value) {
     if (low < 0) return -1;
     if (low > 255) return 255;
     return low;
+}
+
+// The number of double quotes from `start` up to the first tag byte, zero
+// byte or end of file. This is the number of counts k for which the rule
+// BEFORE'\244'(TIME#(BEFORE'"')) with # := k finds a position from `start`:
+// the outer literal stops the search at the first tag byte, the search ends at
+// a zero byte or the end of the file, and every quote before either is one
+// report of the inner rule. One pass instead of one search per quote keeps
+// long answer lists linear.
+int CountAnswerQuotes(const char* questionFile, int start) {
+    FileHandle file = OpenFileAt(questionFile, start);
+    if (!file) return 0;
+    constexpr std::size_t kBlock = 1 << 16;
+    std::vector<char> block(kBlock);
+    long long offset = start;
+    int quotes = 0;
+    for (;;) {
+        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
+        if (got == 0) return quotes;
+        for (std::size_t i = 0; i < got; ++i) {
+            const char c = block[i];
+            if (c == kTagByte || c == '\0') return quotes;
+            if (c == '"') ++quotes;
+        }
+    }
 }
 
 char* CopyItem(const char* item, int size, int* sizeOut) {
@@ -221,11 +248,7 @@ bool clQuestion::GetQuestion(const char* questionFile, int n) {
         return false;
     }
 
-    int quotes = 0;
-    while (FindPosition(CountedRule(kAnswerQuoteRule, quotes + 1).text, questionFile, kItemWindow,
-                        answersPosition, false) >= 0) {
-        ++quotes;
-    }
+    const int quotes = CountAnswerQuotes(questionFile, answersPosition);
     if (quotes % 2 != 0) return false;
 
     const int count = quotes / 2;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "questions/Question.h"
+#include "rules/RuleChecker.h"
+#include "rules/TextUtils.h"
 #include "tests/support/TempDir.h"
 
 using namespace std::string_literals;
@@ -380,30 +382,55 @@ TEST(GetTextItem, FoundAbsentAndUnclosed) {
     EXPECT_LT(size, 0);
 }
 
+// The number of answer-list quotes by the search rule, one search per quote;
+// -1 when the block or its answers tag is not found.
+int QuotesByRule(const std::string& file, int n) {
+    char rule[128] = "TIME#(AFTER'\244Q'())        ";
+    InsertInt(n, rule, 0, '#');
+    int p = FindPosition(rule, file.c_str(), 5, 0, false);
+    if (p >= 0) p = FindPosition("BEFORE'\244E'(AFTER'\244A'())", file.c_str(), 5, p, false);
+    if (p < 0) return -1;
+    int quotes = 0;
+    for (;;) {
+        char quoteRule[128] = "BEFORE'\244'(TIME#(BEFORE'\"'))        ";
+        InsertInt(quotes + 1, quoteRule, 0, '#');
+        if (FindPosition(quoteRule, file.c_str(), 5, p, false) < 0) return quotes;
+        ++quotes;
+    }
+}
+
 TEST(GetQuestion, RandomBytesNeverBreakTheRecord) {
     TempDir dir;
-    const char alphabet[] = "\244\244QAEPZIF\"\"\" az09rc-\0\r\n";
+    const char alphabet[] = "\244\244QAEPZIF\"\"\"\"\" az09rc-\0\r\n";
     std::mt19937 random(20240611u);
     std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof alphabet) - 2);
     std::uniform_int_distribution<int> anyByte(0, 255);
     int parsed = 0;
-    for (int round = 0; round < 300; ++round) {
+    int withAnswers = 0;
+    for (int round = 0; round < 400; ++round) {
         std::string bytes;
         for (int i = 0; i < 200; ++i) {
             bytes += round % 3 == 0 ? static_cast<char>(anyByte(random)) : alphabet[pick(random)];
         }
-        if (round % 2 == 0) bytes = "\244Q" + bytes;
+        if (round % 2 == 0) bytes = "\244Q \"q\" \244A" + bytes;
         std::string file = dir.Write("random.bin", bytes);
         clQuestion q;
         for (int n = 1; n <= 3; ++n) {
             SCOPED_TRACE("round " + std::to_string(round) + " block " + std::to_string(n));
-            if (q.GetQuestion(file.c_str(), n)) {
-                ++parsed;
-                ExpectConsistent(q);
+            const bool ok = q.GetQuestion(file.c_str(), n);
+            const int quotes = QuotesByRule(file, n);
+            if (quotes % 2 != 0) {
+                EXPECT_FALSE(ok);
             }
+            if (!ok) continue;
+            ++parsed;
+            ExpectConsistent(q);
+            EXPECT_EQ(q.ReturnAnswerAntal() * 2, quotes);
+            if (q.ReturnAnswerAntal() > 0) ++withAnswers;
         }
     }
-    EXPECT_GT(parsed, 0);
+    EXPECT_GT(parsed, 50);
+    EXPECT_GT(withAnswers, 20);
 }
 
 TEST(GetQuestion, ThousandsOfAnswers) {
