@@ -1,0 +1,74 @@
+// The round: which question file is practised, how many questions it holds,
+// the order in which they are asked and the status of each, and the round file
+// that saves and restores all of this. Only the file names are kept; every
+// count reads the question file again. Nothing here shows a message or throws;
+// bad input gives a status value and leaves the round in a state the caller
+// can report (an empty round when nothing usable was read).
+#pragma once
+
+// One position of the round. stat: 0 not yet answered, 1 answered correctly,
+// 2 last answered wrongly.
+struct OrderEntry {
+    int questionNo;
+    int stat;
+};
+
+class clQuestionOrder {
+public:
+    clQuestionOrder();
+    ~clQuestionOrder();
+    clQuestionOrder(const clQuestionOrder&) = delete;
+    clQuestionOrder& operator=(const clQuestionOrder&) = delete;
+
+    // Takes `name` as the new question file (forgetting the round file name),
+    // or with null counts the current question file again. Builds the order
+    // 1 .. n with status 0. Returns 1 when the file holds a question, else 0
+    // (then there is no order).
+    int LoadQuestionFile(const char* name);
+
+    // Reorders the round by qantal moves drawn from a generator seeded with
+    // `seed`; equal seeds give equal orders on every platform. Returns 1.
+    int ShuffelQuestions(int seed);
+
+    // Takes the entry at `from` out and puts it at `to` (-1: the last
+    // position). For from > to > 0 the entries move as a ring: those after
+    // `from` and those up to `to` move one place down, the head going to the
+    // end. Positions outside the order change nothing.
+    void MoveQ(int from, int to);
+
+    // Moves the head `distance` places back, but never behind an entry with
+    // status 1 (answered correctly). Returns the head's new position; 0 (and
+    // nothing moves) when no position qualifies; -1 on an empty round.
+    int MoveQForReask(int distance);
+
+    // 1 when set; 0 when there is no such position.
+    int SetQuestionStat(int position, int status);
+    // -1 when there is no such position.
+    int ReturnQuestionNo(int position);
+    int ReturnQuestionStat(int position);
+    // The round's own buffer (may be null); not a copy.
+    char* ReturnQFile();
+
+    // Writes the round to `name` and makes it the round file name. The file
+    // appears whole or not at all: it is written beside the target and moved
+    // into place when complete. Returns 1 when the question lines were
+    // written; 0 when there is no question file, no entry, or writing failed
+    // (a previous file of that name then stays as it was).
+    int SaveRoundFile(const char* name);
+
+    // Replaces the round by the one saved in `name`. Returns 1 when every
+    // entry was read and the count equals the number of questions in the
+    // named question file; entries that were read stay loaded either way.
+    // A file from which the question lines cannot all be read (count missing
+    // or negative, fewer lines than counted, a number missing) leaves an
+    // empty round that still names both files.
+    int LoadRoundFile(const char* name);
+
+    // Lists every question of the round on standard output (debugging aid).
+    void DisplayAllQInConsole();
+
+    OrderEntry* order;
+    char* qfile;
+    char* sfile;
+    int qantal;
+};
