@@ -1,0 +1,72 @@
+// The program itself: start-up, the work the message loop does after each
+// dispatched message, the quiz step, the window procedure and the welcome
+// state. Everything works on the one UI state (ui/UiState.h); tests drive the
+// same functions the program's own loop calls.
+#pragma once
+
+#include <string_view>
+
+#include "platform/WinApi.h"
+#include "ui/UiState.h"
+
+// Resource and control identifiers.
+constexpr int kMenuResource = 1001;
+constexpr int kTextAreaId = 501;
+constexpr int kTextBoxId = 502;
+
+// Menu commands.
+constexpr int kCmdNewRound = 1002;
+constexpr int kCmdRestartRound = 1003;
+constexpr int kCmdSaveRound = 1004;
+constexpr int kCmdLoadRound = 1005;
+constexpr int kCmdHelp = 1006;
+constexpr int kCmdTerms = 1007;
+constexpr int kCmdAbout = 1008;
+constexpr int kCmdExit = 1011;
+
+// Registers the window class, creates the main window with its menu, text
+// area, answer box, font and brushes, and enters the welcome state. False
+// when the class cannot be registered or the main window cannot be created.
+bool StartQuillfin(HINSTANCE instance, int showCommand);
+
+// What the loop does after every dispatched message: releases the Enter
+// latch once Enter is up, runs one quiz step, then lays out and redraws the
+// picture when the flags ask for it.
+void AfterDispatch();
+
+// The Enter test: the window is active, Enter is down or was pressed since
+// the last poll, and no earlier press is still being held. Always polls the
+// key (consuming a pending press) when the window is active.
+bool EnterPressed();
+
+// One step of the quiz for the current QuizState.
+void QuizStep();
+
+// The action of Enter or a click in the feedback states and on the
+// congratulation screen: moves the round on (or keeps an all-answers question
+// at the head with its answers so far) and goes to NextQuestion; from
+// RoundFinished back to the welcome state.
+void ContinueStep();
+
+// Places the picture, the text area and the answer box for the current client
+// size and draws the frames round the controls.
+void LayoutWindow();
+
+// Draws the loaded picture again at the current client size.
+void RedrawPicture();
+
+// The welcome state: welcome text, splash picture, neutral colours, no answer box.
+void QLRestart(HWND& hwnd, HINSTANCE& instance);
+
+// True when GivenAnswers holds `answerNumber` among the answers given so far
+// to the current all-answers question.
+bool IsFoundInAGiven(int answerNumber);
+
+// Forgets the answers given to an all-answers question and any question
+// parked in NextQuestion; called whenever another question or round is taken up.
+void ForgetQuestionInProgress();
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A new owned, zero-terminated copy of `text`.
+OwnedText CopyText(std::string_view text);

@@ -1,0 +1,303 @@
+// The main window's procedure: menu commands with their dialogs and boxes,
+// clicks (zone answers and continuing), painting and activation. It never lays
+// out or draws the picture itself; it raises bRelayout and bRedrawPicture and
+// the message loop does that work after the message.
+#include <ctime>
+#include <string>
+
+#include "platform/WinApi.h"
+#include "ui/Controls.h"
+#include "ui/Picture.h"
+#include "ui/Program.h"
+#include "ui/UiState.h"
+
+namespace {
+
+// The file name buffer of every file dialog; empty at the start of each command.
+constexpr int kFileNameBufferSize = 260;
+
+constexpr const char kQuestionFileFilter[] = "Text Files (.txt)\0*.txt\0All Files\0*.*\0";
+constexpr const char kRoundFileFilter[] = "Text Files (.qfr)\0*.qfr\0All Files\0*.*\0";
+constexpr const char kSaveRoundFilter[] = "Text Files (.qfr)\0*.qfr\0";
+
+constexpr const char* kNoRoundText = "There is no active round to restart!";
+constexpr const char* kNoRoundTitle = "Can not comly";
+constexpr const char* kHelpText =
+    "Help documetntation is included in the \"help\" directory.\n"
+    "Open the file \"Quillfin_help_v.1.00 beta.html\"";
+constexpr const char* kHelpTitle = "Quillfin Help";
+constexpr const char* kTermsText =
+    "Quillfin is free to use for learning and teaching.\n"
+    "You may copy it and give it to others, unchanged and free of charge.\n"
+    "Question files, pictures and round files belong to those who made them.\n"
+    "Quillfin comes without any warranty: use it at your own risk.";
+constexpr const char* kTermsTitle = "Quillfin Terms";
+constexpr const char* kAboutText =
+    "Quillfin v.0.02 (beta)\n"
+    "A quiz trainer written by the Quillfin developers.";
+constexpr const char* kAboutTitle = "About Quillfin";
+
+constexpr const char* kZoneCorrect = "Correct!";
+constexpr const char* kZoneWrong = "Sorry, correct area is now shown.";
+constexpr const char* kInfoHeading = "\nAdditional info:\n";
+
+// The picture's top edge is at y = 10 and a one-pixel frame covers its outer
+// pixels; clicks are measured from the first pixel inside the frame.
+constexpr int kPictureTop = 10;
+constexpr int kPictureFrame = 1;
+
+// Shows an open or save dialog; the chosen path, or empty when cancelled.
+std::string AskFileName(HWND owner, bool save, const char* filter, const char* defaultExtension,
+                        DWORD flags) {
+    char fileName[kFileNameBufferSize] = {};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = fileName;
+    ofn.nMaxFile = kFileNameBufferSize;
+    ofn.lpstrDefExt = defaultExtension;
+    ofn.Flags = flags;
+    const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (!chosen) return {};
+    fileName[kFileNameBufferSize - 1] = '\0';
+    return fileName;
+}
+
+// A new round (or the same one again) starts with the next quiz step.
+void TakeUpRound() {
+    ForgetQuestionInProgress();
+    Ui().QuizState = kQuizNextQuestion;
+}
+
+void NewRound(HWND hwnd) {
+    const std::string path = AskFileName(hwnd, false, kQuestionFileFilter, "txt",
+                                         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (path.empty()) return;
+    Ui().QuestionOrder.LoadQuestionFile(path.c_str());
+    Ui().QuestionOrder.ShuffelQuestions(static_cast<int>(std::time(nullptr)));
+    TakeUpRound();
+}
+
+void RestartRound(HWND hwnd) {
+    if (Ui().QuizState == kQuizWelcome) {
+        MessageBoxA(hwnd, kNoRoundText, kNoRoundTitle, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    Ui().QuestionOrder.LoadQuestionFile(nullptr);
+    Ui().QuestionOrder.ShuffelQuestions(static_cast<int>(std::time(nullptr)));
+    TakeUpRound();
+}
+
+void SaveRound(HWND hwnd) {
+    const int state = Ui().QuizState;
+    if (state < kQuizAwaitTypedAnswer || state > kQuizFeedbackWrong) return;
+    const std::string path =
+        AskFileName(hwnd, true, kSaveRoundFilter, "qfr",
+                    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY);
+    if (path.empty()) return;
+    // The question just answered moves on first, as Enter would move it.
+    if (state == kQuizFeedbackCorrect || state == kQuizFeedbackWrong) ContinueStep();
+    Ui().QuestionOrder.SaveRoundFile(path.c_str());
+}
+
+void LoadRound(HWND hwnd) {
+    const std::string path = AskFileName(hwnd, false, kRoundFileFilter, "qfr",
+                                         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+    if (path.empty()) return;
+    Ui().QuestionOrder.LoadRoundFile(path.c_str());
+    TakeUpRound();
+}
+
+void Command(HWND hwnd, int id) {
+    switch (id) {
+        case kCmdNewRound:
+            NewRound(hwnd);
+            break;
+        case kCmdRestartRound:
+            RestartRound(hwnd);
+            break;
+        case kCmdSaveRound:
+            SaveRound(hwnd);
+            break;
+        case kCmdLoadRound:
+            LoadRound(hwnd);
+            break;
+        case kCmdExit:
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            break;
+        case kCmdHelp:
+            MessageBoxA(hwnd, kHelpText, kHelpTitle, MB_OK);
+            break;
+        case kCmdTerms:
+            MessageBoxA(hwnd, kTermsText, kTermsTitle, MB_OK);
+            break;
+        case kCmdAbout:
+            MessageBoxA(hwnd, kAboutText, kAboutTitle, MB_OK);
+            break;
+        default:
+            break;
+    }
+}
+
+// Whether the zone bitmap's pixel under the picture point (x, y) has the zone
+// colour. A zone bitmap that cannot be loaded, or a point that falls outside
+// it, is no hit.
+bool IsZoneHit(int x, int y) {
+    UiState& ui = Ui();
+    if (!ui.ZoneName || ui.iPictureWidth <= 0) return false;
+    const std::string zoneFile = FindBitmapFile(ui.ZoneName.get());
+    HBITMAP zone = static_cast<HBITMAP>(LoadImageA(ui.hAppInstance, zoneFile.c_str(), IMAGE_BITMAP,
+                                                   0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (zone == nullptr) return false;
+    BITMAP size{};
+    GetObjectA(zone, sizeof(size), &size);
+    HDC zoneDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(zoneDC, zone);
+
+    // One factor for both axes: the zone bitmap has the picture's own pixel
+    // size, while the picture may be shown smaller.
+    const float scale = static_cast<float>(size.bmWidth) / static_cast<float>(ui.iPictureWidth);
+    const int zoneX = static_cast<int>(x * scale);
+    const int zoneY = static_cast<int>(y * scale);
+    const int zoneHeight = size.bmHeight < 0 ? -size.bmHeight : size.bmHeight;
+
+    bool hit = false;
+    if (zoneX >= 0 && zoneY >= 0 && zoneX < size.bmWidth && zoneY < zoneHeight) {
+        const COLORREF pixel = GetPixel(zoneDC, zoneX, zoneY);
+        const clQuestion& question = ui.CurrentQuestion;
+        const auto matches = [](short wanted, int actual) {
+            return wanted == -1 || wanted == actual;
+        };
+        hit = pixel != CLR_INVALID && matches(question.ReturnZR(), GetRValue(pixel)) &&
+              matches(question.ReturnZG(), GetGValue(pixel)) &&
+              matches(question.ReturnZB(), GetBValue(pixel));
+    }
+
+    SelectObject(zoneDC, previous);
+    DeleteDC(zoneDC);
+    DeleteObject(zone);
+    return hit;
+}
+
+void ZoneAnswer(int x, int y) {
+    UiState& ui = Ui();
+    const bool correct = IsZoneHit(x, y);
+    std::string text;
+    if (correct) {
+        SetColoursCorrect(kQuizFeedbackCorrect);
+        ui.QuizState = kQuizFeedbackCorrect;
+        text = kZoneCorrect;
+    } else {
+        SetColoursCorrect(kQuizFeedbackWrong);
+        ui.QuizState = kQuizFeedbackWrong;
+        text = kZoneWrong;
+    }
+    OwnedText info(ui.CurrentQuestion.GiveAInfo());
+    if (info) text += std::string(kInfoHeading) + info.get();
+
+    ui.TextAreaText = CopyText(text);
+    SetWindowTextA(ui.hwndTextArea, ui.TextAreaText.get());
+    ui.bRelayout = true;
+    ui.bShowTextBox = false;
+    // The picture again, now with the answer zone marked, right or wrong.
+    if (ui.PictureName) {
+        LoadNewPicture(ui.PictureName.get(), ui.hwndMain, ui.hAppInstance,
+                       ui.CurrentQuestion.ReturnZR(), ui.CurrentQuestion.ReturnZG(),
+                       ui.CurrentQuestion.ReturnZB());
+    }
+    ui.bRedrawPicture = true;
+}
+
+void LeftButtonUp(LPARAM lParam) {
+    UiState& ui = Ui();
+    const int x = static_cast<int>(LOWORD(lParam)) - ui.iPictureLeft - kPictureFrame;
+    const int y = static_cast<int>(HIWORD(lParam)) - kPictureTop - kPictureFrame;
+    const int innerRight = ui.iPictureWidth - 2 * kPictureFrame - 1;
+    const int innerBottom = ui.iPictureHeight - 2 * kPictureFrame - 1;
+    if (ui.QuizState == kQuizAwaitZoneClick && x >= 0 && x <= innerRight && y >= 0 &&
+        y <= innerBottom) {
+        ZoneAnswer(x, y);
+    } else if (ui.QuizState == kQuizFeedbackCorrect || ui.QuizState == kQuizFeedbackWrong ||
+               ui.QuizState == kQuizRoundFinished) {
+        ContinueStep();
+    }
+}
+
+void Paint(HWND hwnd) {
+    UiState& ui = Ui();
+    RECT picture{ui.iPictureLeft - 1, kPictureTop - 1, ui.iPictureLeft + ui.iPictureWidth + 1,
+                 ui.iPictureHeight + kPictureTop + 1};
+    PAINTSTRUCT ps{};
+    HDC paintDC = BeginPaint(hwnd, &ps);
+    FillRect(paintDC, &ps.rcPaint, ui.brBackground);
+    if (IsWithinRect(ps.rcPaint, picture) || IsWithinRect(picture, ps.rcPaint)) {
+        ui.bRedrawPicture = true;
+    }
+
+    const auto frame = [&](HDC dc, int x, int y, int width, int height, HBRUSH inner) {
+        RECT innerRect{x - 1, y - 1, x + width + 1, y + height + 1};
+        RECT outerRect{x - 2, y - 2, x + width + 2, y + height + 2};
+        FrameRect(dc, &innerRect, inner);
+        FrameRect(dc, &outerRect, ui.brFrame);
+    };
+    if (ui.TextAreaText) {
+        HDC dc = GetDC(hwnd);
+        frame(dc, ui.iTextAreaX, ui.iTextAreaY, ui.iTextAreaWidth, ui.iTextAreaHeight, ui.brPanel);
+        ReleaseDC(hwnd, dc);
+    }
+    if (ui.bShowTextBox) {
+        HDC dc = GetDC(hwnd);
+        frame(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight, ui.brWhite);
+        ReleaseDC(hwnd, dc);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+}  // namespace
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    UiState& ui = Ui();
+    switch (message) {
+        case WM_PAINT:
+            Paint(hwnd);
+            return 0;
+        case WM_SIZE:
+            ui.bRelayout = true;
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                ui.bWindowActive = false;
+            } else {
+                // Forget an Enter pressed while another window was active.
+                GetAsyncKeyState(VK_RETURN);
+                ui.bWindowActive = true;
+            }
+            return 0;
+        case WM_DESTROY:
+            if (ui.hPictureDC != nullptr) {
+                DeleteDC(ui.hPictureDC);
+                ui.hPictureDC = nullptr;
+            }
+            ui.TextAreaText.reset();
+            ui.PictureName.reset();
+            ui.ZoneName.reset();
+            PostQuitMessage(0);
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, 0);
+            SetBkMode(dc, TRANSPARENT);
+            return reinterpret_cast<LRESULT>(ui.brPanel);
+        }
+        case WM_COMMAND:
+            Command(hwnd, LOWORD(wParam));
+            return 0;
+        case WM_LBUTTONUP:
+            if (ui.bWindowActive) LeftButtonUp(lParam);
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        default:
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
