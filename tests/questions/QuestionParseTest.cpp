@@ -38,30 +38,29 @@ std::string Copy(char* buffer, int size) {
     return s;
 }
 
-std::string QuestionOf(const clQuestion& q) {
+using Give = char* (clQuestion::*)(int*) const;
+
+std::string Item(const clQuestion& q, Give give) {
     int size = 0;
-    char* c = q.GiveQuestion(&size);
+    char* c = (q.*give)(&size);
     return Copy(c, size);
 }
+std::string QuestionOf(const clQuestion& q) { return Item(q, &clQuestion::GiveQuestion); }
 std::string AnswerOf(const clQuestion& q, int i) {
     int size = 0;
     char* c = q.GiveAnswer(i, &size);
     return Copy(c, size);
 }
-std::string PictureOf(const clQuestion& q) {
-    int size = 0;
-    char* c = q.GiveQPicture(&size);
-    return Copy(c, size);
-}
-std::string ZoneOf(const clQuestion& q) {
-    int size = 0;
-    char* c = q.GiveAZone(&size);
-    return Copy(c, size);
-}
-std::string InfoOf(const clQuestion& q) {
-    int size = 0;
-    char* c = q.GiveAInfo(&size);
-    return Copy(c, size);
+
+struct Sizes {
+    int question, picture, zone, info;
+};
+
+void ExpectSizes(const clQuestion& q, const Sizes& sizes) {
+    EXPECT_EQ(q.questionLength, sizes.question);
+    EXPECT_EQ(q.qPictureLength, sizes.picture);
+    EXPECT_EQ(q.aZoneLength, sizes.zone);
+    EXPECT_EQ(q.aInfoLength, sizes.info);
 }
 
 // What holds after every parse that returned true.
@@ -91,16 +90,16 @@ TEST(GetQuestion, RiverExample) {
     EXPECT_EQ(q.ReturnQuestionLength(), 38);
     EXPECT_EQ(QuestionOf(q), Stored(kQuestionText));
     EXPECT_EQ(q.qPictureLength, 10);
-    EXPECT_EQ(PictureOf(q), Stored("city.bmp"));
+    EXPECT_EQ(Item(q, &clQuestion::GiveQPicture), Stored("city.bmp"));
     ASSERT_EQ(q.ReturnAnswerAntal(), 2);
     EXPECT_EQ(q.ReturnAnswerLength(0), 7);
     EXPECT_EQ(AnswerOf(q, 0), Stored("Seine"));
     EXPECT_EQ(q.ReturnAnswerLength(1), 10);
     EXPECT_EQ(AnswerOf(q, 1), Stored("La Seine"));
     EXPECT_EQ(q.aZoneLength, 14);
-    EXPECT_EQ(ZoneOf(q), Stored("cityzone.bmp"));
+    EXPECT_EQ(Item(q, &clQuestion::GiveAZone), Stored("cityzone.bmp"));
     EXPECT_EQ(q.aInfoLength, 33);
-    EXPECT_EQ(InfoOf(q), Stored(kInfoText));
+    EXPECT_EQ(Item(q, &clQuestion::GiveAInfo), Stored(kInfoText));
     EXPECT_EQ(q.flags, 0x04u);
     EXPECT_EQ(q.ReturnAnswersNeeded(), 0);
     EXPECT_EQ(q.ReturnZR(), 0);
@@ -166,7 +165,7 @@ TEST(GetQuestion, FlagsSectionEndsAtTheNextTagByte) {
     EXPECT_EQ(q.ReturnZR(), -1);
     EXPECT_EQ(q.ReturnZG(), -1);
     EXPECT_EQ(q.ReturnZB(), -1);
-    EXPECT_EQ(InfoOf(q), Stored("a red sky, cs, alla"));
+    EXPECT_EQ(Item(q, &clQuestion::GiveAInfo), Stored("a red sky, cs, alla"));
 }
 
 TEST(GetQuestion, BlockStructure) {
@@ -174,69 +173,51 @@ TEST(GetQuestion, BlockStructure) {
         const char* name;
         std::string content;
         int n;
-        int questionLength, pictureLength, zoneLength, infoLength;
+        Sizes sizes;
         std::vector<std::string> answers;
         unsigned flags;
     };
     const Case cases[] = {
-        {"empty answer list", "\244Q \"q\" \244A\244E", 1, 3, -1, -1, -1, {}, 0},
-        {"empty answer", "\244Q \"q\" \244A \"\" \"x\" \244E", 1, 3, -1, -1, -1, {"", "x"}, 0},
-        {"answers across lines and commas",
+        {"empty answer list", "\244Q \"q\" \244A\244E", 1, {3, -1, -1, -1}, {}, 0},
+        {"empty answer", "\244Q \"q\" \244A \"\" \"x\" \244E", 1, {3, -1, -1, -1}, {"", "x"}, 0},
+        {"over lines",
          "\244Q \"q\"\r\n\244A \"one\",\r\n \"two\r\nlines\" \244E",
          1,
-         3,
-         -1,
-         -1,
-         -1,
+         {3, -1, -1, -1},
          {"one", "two\r\nlines"},
          0},
-        {"question tag followed by a tag", "\244Q\244A \"a\" \244E", 1, -1, -1, -1, -1, {"a"}, 0},
-        {"only tags", "\244Q\244P\244A\244Z\244I\244F\244E", 1, -1, -1, -1, -1, {}, 0x0A},
+        {"question tag then a tag", "\244Q\244A \"a\" \244E", 1, {-1, -1, -1, -1}, {"a"}, 0},
+        {"only tags", "\244Q\244P\244A\244Z\244I\244F\244E", 1, {-1, -1, -1, -1}, {}, 0x0A},
         {"picture after the answers tag",
          "\244Q \"q\" \244A \"a\" \244P \"p.bmp\" \244E",
          1,
-         3,
-         -1,
-         -1,
-         -1,
+         {3, -1, -1, -1},
          {"a"},
          0},
         {"zone and info before the answers tag",
          "\244Q \"q\" \244Z \"z.bmp\" \244I \"i\" \244A \"a\" \244E",
          1,
-         3,
-         -1,
-         -1,
-         -1,
+         {3, -1, -1, -1},
          {"a"},
          0},
         {"second block",
          "\244Q \"q1\" \244A \"a\" \244F cs \244E\r\n\244Q \"q2\" \244P \"p.bmp\" \244A \"b\" "
          "\"c\" \244E",
          2,
-         4,
-         7,
-         -1,
-         -1,
+         {4, 7, -1, -1},
          {"b", "c"},
          0},
         {"without end tag the searches run into the next block",
          "\244Q \"q1\" \244A \"a\" \244Q \"q2\" \244A \"b\" \244F cs \244E",
          1,
-         4,
-         -1,
-         -1,
-         -1,
+         {4, -1, -1, -1},
          {"a"},
          0x0B},
-        {"no end tag at all", "\244Q \"q\" \244A \"a\" \"b\"", 1, 3, -1, -1, -1, {"a", "b"}, 0},
-        {"zero byte after the answers ends the list",
+        {"no end tag at all", "\244Q \"q\" \244A \"a\" \"b\"", 1, {3, -1, -1, -1}, {"a", "b"}, 0},
+        {"zero byte ends the answer list",
          "\244Q \"q\" \244A \"a\" \0 \"b\" \244E"s,
          1,
-         3,
-         -1,
-         -1,
-         -1,
+         {3, -1, -1, -1},
          {"a"},
          0},
     };
@@ -246,10 +227,7 @@ TEST(GetQuestion, BlockStructure) {
         std::string file = dir.Write("block.txt", c.content);
         clQuestion q;
         ASSERT_TRUE(q.GetQuestion(file.c_str(), c.n));
-        EXPECT_EQ(q.questionLength, c.questionLength);
-        EXPECT_EQ(q.qPictureLength, c.pictureLength);
-        EXPECT_EQ(q.aZoneLength, c.zoneLength);
-        EXPECT_EQ(q.aInfoLength, c.infoLength);
+        ExpectSizes(q, c.sizes);
         ASSERT_EQ(q.ReturnAnswerAntal(), static_cast<int>(c.answers.size()));
         for (int i = 0; i < q.ReturnAnswerAntal(); ++i) {
             EXPECT_EQ(AnswerOf(q, i), Stored(c.answers[static_cast<std::size_t>(i)]));
@@ -265,16 +243,16 @@ TEST(GetQuestion, FailuresKeepWhatWasReadBefore) {
     struct Case {
         const char* name;
         std::string content;
-        int questionLength, pictureLength, zoneLength, infoLength;
+        Sizes sizes;
     };
     const Case cases[] = {
-        {"unclosed question text", "\244Q \"abc \244A \244E", kUnclosed, 0, 0, 0},
-        {"unclosed picture name", "\244Q \"q\" \244P \"p.bmp \244A \244E", 3, kUnclosed, 0, 0},
-        {"unclosed zone name", "\244Q \"q\" \244A \244Z \"z.bmp \244E", 3, -1, kUnclosed, 0},
-        {"unclosed info text", "\244Q \"q\" \244A \244I \"info", 3, -1, -1, kUnclosed},
-        {"odd quote count", "\244Q \"q\" \244A \"a\" \"b\" \" \244E", 3, -1, -1, -1},
-        {"unclosed answer at end of file", "\244Q \"q\" \244A \"a\" \"b", 3, -1, -1, -1},
-        {"zero byte inside an answer", "\244Q \"q\" \244A \"a\0b\" \244E"s, 3, -1, -1, -1},
+        {"unclosed question text", "\244Q \"abc \244A \244E", {kUnclosed, 0, 0, 0}},
+        {"unclosed picture name", "\244Q \"q\" \244P \"p.bmp \244A \244E", {3, kUnclosed, 0, 0}},
+        {"unclosed zone name", "\244Q \"q\" \244A \244Z \"z.bmp \244E", {3, -1, kUnclosed, 0}},
+        {"unclosed info text", "\244Q \"q\" \244A \244I \"info", {3, -1, -1, kUnclosed}},
+        {"odd quote count", "\244Q \"q\" \244A \"a\" \"b\" \" \244E", {3, -1, -1, -1}},
+        {"unclosed answer at end of file", "\244Q \"q\" \244A \"a\" \"b", {3, -1, -1, -1}},
+        {"zero byte inside an answer", "\244Q \"q\" \244A \"a\0b\" \244E"s, {3, -1, -1, -1}},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -282,11 +260,8 @@ TEST(GetQuestion, FailuresKeepWhatWasReadBefore) {
         std::string file = dir.Write("bad.txt", c.content);
         clQuestion q;
         EXPECT_FALSE(q.GetQuestion(file.c_str(), 1));
-        EXPECT_EQ(q.questionLength, c.questionLength);
-        EXPECT_EQ(q.qPictureLength, c.pictureLength);
-        EXPECT_EQ(q.aZoneLength, c.zoneLength);
-        EXPECT_EQ(q.aInfoLength, c.infoLength);
-        EXPECT_EQ(QuestionOf(q), c.questionLength == 3 ? Stored("q") : "<null>");
+        ExpectSizes(q, c.sizes);
+        EXPECT_EQ(QuestionOf(q), c.sizes.question == 3 ? Stored("q") : "<null>");
         EXPECT_EQ(q.qPicture, nullptr);
         EXPECT_EQ(q.aZone, nullptr);
         EXPECT_EQ(q.aInfo, nullptr);
@@ -346,7 +321,7 @@ TEST(GetQuestion, ReparseAfterFailureStaysSound) {
     ASSERT_EQ(q.ReturnAnswerAntal(), 4);
     EXPECT_FALSE(q.GetQuestion(bad.c_str(), 1));
     EXPECT_EQ(QuestionOf(q), Stored("bad"));
-    EXPECT_EQ(PictureOf(q), Stored("p"));
+    EXPECT_EQ(Item(q, &clQuestion::GiveQPicture), Stored("p"));
     EXPECT_EQ(q.ReturnAnswerAntal(), 0);
     EXPECT_EQ(AnswerOf(q, 0), "<null>");
     EXPECT_EQ(q.TestAnswer("a", 256), 0);
@@ -444,9 +419,9 @@ TEST(GetQuestion, ThousandsOfAnswers) {
     const auto begin = std::chrono::steady_clock::now();
     ASSERT_TRUE(q.GetQuestion(file.c_str(), 1));
     const auto elapsed = std::chrono::steady_clock::now() - begin;
-    std::printf("5000 answers parsed in %lld ms\n",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+    RecordProperty(
+        "parseMilliseconds",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
     ASSERT_EQ(q.ReturnAnswerAntal(), kAnswers);
     EXPECT_EQ(q.ReturnAnswersNeeded(), kAnswers);
     for (int i : {0, 1, 2499, kAnswers - 1}) {
@@ -472,5 +447,5 @@ TEST(GetQuestion, FiftyMegabyteItem) {
     EXPECT_EQ(q.question[kSize], '\0');
     EXPECT_EQ(q.question[kSize + 1], '\0');
     EXPECT_EQ(AnswerOf(q, 0), Stored("a"));
-    EXPECT_EQ(InfoOf(q), Stored("tail"));
+    EXPECT_EQ(Item(q, &clQuestion::GiveAInfo), Stored("tail"));
 }
