@@ -59,6 +59,13 @@ void clRuleChecker::Interest::Add(unsigned char b) {
     bytes[byteCount++] = b;
 }
 
+void clRuleChecker::Interest::AddLiteral(const char* s, int length) {
+    Add(static_cast<unsigned char>(s[0]));
+    ++literalCount;
+    literal = s;
+    literalLength = length;
+}
+
 clRuleChecker::clRuleChecker()
     : rule(nullptr),
       window(nullptr),
@@ -247,7 +254,7 @@ void clRuleChecker::CollectInterest(Interest& interest) const {
         if (length == 0) {
             interest.any = true;
         } else if (length <= bufsize) {
-            interest.Add(static_cast<unsigned char>(s[0]));
+            interest.AddLiteral(s, length);
         }
     };
     switch (type) {
@@ -317,6 +324,11 @@ public:
     char* Window() { return buffer_.data() + base_; }
     long long Position() const { return position_; }
 
+    // Bytes from the current position to the end of the text or of what is loaded.
+    std::size_t Available() const { return std::min(zeroAt_, have_) - base_; }
+    // True when the text ends within the loaded bytes (a zero byte or the end of the file).
+    bool EndIsLoaded() const { return zeroAt_ < have_ || eof_; }
+
     void Advance(std::size_t n) {
         base_ += n;
         position_ += static_cast<long long>(n);
@@ -376,6 +388,68 @@ private:
     bool eof_ = false;
 };
 
+// A scan for the next occurrence of one byte.
+auto ByteScan(unsigned char b) {
+    return [b](const char* from, const char* to) {
+        return static_cast<const char*>(std::memchr(from, b, static_cast<std::size_t>(to - from)));
+    };
+}
+
+// Moves to the next position where `literal` matches whole, or to the end of
+// the text. The window's bytes are present at every position, so the
+// comparison reads only loaded bytes.
+void SkipToLiteral(WindowedFile& text, const char* literal, int length) {
+    for (;;) {
+        text.SkipTo(ByteScan(static_cast<unsigned char>(literal[0])));
+        const char* w = text.Window();
+        if (*w == '\0' || std::memcmp(w, literal, static_cast<std::size_t>(length)) == 0) return;
+        text.Advance(1);
+    }
+}
+
+// A TIME whose inner rule is a single literal of AFTER or BEFORE.
+bool IsTimeOverLeafLiteral(const clRuleChecker& chain) {
+    const clRuleChecker* leaf = chain.RC;
+    return chain.type == kTypeTime && leaf && !leaf->RC &&
+           (leaf->type == kTypeAfter || leaf->type == kTypeBefore) && leaf->value > 0 &&
+           leaf->value <= leaf->bufsize;
+}
+
+// Evaluates such a chain by counting whole matches of the literal: every step
+// in between returns NO_POSITION and changes nothing, each match is one report,
+// and after a report the TIME resets the literal to the state it started in.
+int CountLeafLiteral(clRuleChecker& chain, WindowedFile& text) {
+    const clRuleChecker& leaf = *chain.RC;
+    const char* literal = leaf.text;
+    const std::size_t length = static_cast<std::size_t>(leaf.value);
+    const unsigned char first = static_cast<unsigned char>(literal[0]);
+    for (;;) {
+        const char* from = text.Window();
+        const std::size_t available = text.Available();
+        if (available < length) {
+            if (text.EndIsLoaded()) return NO_POSITION;
+            text.Advance(available);
+            continue;
+        }
+        // Positions up to `last` have the whole literal's bytes loaded.
+        const char* last = from + (available - length);
+        for (const char* p = from; p <= last; ++p) {
+            p = static_cast<const char*>(
+                std::memchr(p, first, static_cast<std::size_t>(last - p + 1)));
+            if (!p) break;
+            if (length > 1 && std::memcmp(p + 1, literal + 1, length - 1) != 0) continue;
+            if (chain.nextstat < INT_MAX) ++chain.nextstat;
+            if (chain.nextstat == chain.value) {
+                long long found =
+                    text.Position() + (p - from) + (leaf.type == kTypeAfter ? leaf.value : 0);
+                return found > INT_MAX ? NO_POSITION : static_cast<int>(found);
+            }
+        }
+        if (text.EndIsLoaded()) return NO_POSITION;
+        text.Advance(available - length + 1);
+    }
+}
+
 }  // namespace
 
 int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show) {
@@ -392,6 +466,7 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
     if (!file) return NO_POSITION;
 
     WindowedFile text(std::move(file), start, window);
+    if (IsTimeOverLeafLiteral(chain)) return CountLeafLiteral(chain, text);
     std::array<bool, 256> table{};
     for (;;) {
         char* w = text.Window();
@@ -411,12 +486,10 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
         if (interest.any || interest.nonDigits) continue;
         if (!interest.digits && interest.byteCount == 0) {
             text.SkipTo([](const char*, const char*) -> const char* { return nullptr; });
+        } else if (!interest.digits && interest.byteCount == 1 && interest.literalCount == 1) {
+            SkipToLiteral(text, interest.literal, interest.literalLength);
         } else if (!interest.digits && interest.byteCount == 1) {
-            const unsigned char b = interest.bytes[0];
-            text.SkipTo([b](const char* from, const char* to) {
-                return static_cast<const char*>(
-                    std::memchr(from, b, static_cast<std::size_t>(to - from)));
-            });
+            text.SkipTo(ByteScan(interest.bytes[0]));
         } else {
             table.fill(false);
             if (interest.digits) {

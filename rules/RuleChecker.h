@@ -55,7 +55,13 @@ public:
         bool nonDigits = false;  // any byte but '0'..'9'
         int byteCount = 0;
         unsigned char bytes[8] = {};
+        // The literal behind the bytes when exactly one literal and nothing
+        // else is of interest: only a position where it matches whole needs a step.
+        int literalCount = 0;
+        const char* literal = nullptr;
+        int literalLength = 0;
         void Add(unsigned char b);
+        void AddLiteral(const char* s, int length);
     };
     void CollectInterest(Interest& interest) const;
 
