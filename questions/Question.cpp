@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "rules/FileReader.h"
@@ -24,7 +25,6 @@ constexpr char kQuestionTextRule[] = "BEFORE'\244'(AFTER'\"'())";
 constexpr char kPictureRule[] = "BEFORE'\244A'(AFTER'\244P'(AFTER'\"'()))";
 constexpr char kZoneRule[] = "BEFORE'\244E'(AFTER'\244Z'(AFTER'\"')))";
 constexpr char kInfoRule[] = "BEFORE'\244E'(AFTER'\244I'(AFTER'\"')))";
-constexpr char kAnswerStartRule[] = "TIME#(AFTER'\"'())        ";
 constexpr char kFlagsTagRule[] = "BEFORE'\244E'(AFTER'\244F'())";
 constexpr char kZrRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zr'(BEFOREnum())))";
 constexpr char kZgRule[] = "BEFORE'\244E'(BEFORE'\244'(AFTER'zg'(BEFOREnum())))";
@@ -93,29 +93,49 @@ short ZoneComponent(int value) {
     return low;
 }
 
-// The number of double quotes from `start` up to the first tag byte, zero
-// byte or end of file. This is the number of counts k for which the rule
-// BEFORE'\244'(TIME#(BEFORE'"')) with # := k finds a position from `start`:
-// the outer literal stops the search at the first tag byte, the search ends at
-// a zero byte or the end of the file, and every quote before either is one
-// report of the inner rule. One pass instead of one search per quote keeps
-// long answer lists linear.
-int CountAnswerQuotes(const char* questionFile, int start) {
+// The answer list from `start`: every double quote up to the first tag byte,
+// zero byte or end of file, and the texts between the 1st and 2nd, 3rd and
+// 4th, ... quote. This is what the rules give with one search per quote:
+// BEFORE'\244'(TIME#(BEFORE'"')) stops at the first tag byte and reports each
+// quote before it, and TIME#(AFTER'"'()) with # := 2k+1 finds the start of
+// answer k, whose closing quote is the next one. Reading the list in one pass
+// keeps long answer lists linear.
+struct AnswerList {
+    int quotes = 0;
+    std::vector<std::string> texts;  // complete pairs only
+};
+
+AnswerList ReadAnswerList(const char* questionFile, int start) {
+    AnswerList list;
     FileHandle file = OpenFileAt(questionFile, start);
-    if (!file) return 0;
+    if (!file) return list;
     constexpr std::size_t kBlock = 1 << 16;
     std::vector<char> block(kBlock);
     long long offset = start;
-    int quotes = 0;
+    std::string current;
     for (;;) {
         const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
-        if (got == 0) return quotes;
+        if (got == 0) return list;
         for (std::size_t i = 0; i < got; ++i) {
             const char c = block[i];
-            if (c == kTagByte || c == '\0') return quotes;
-            if (c == '"') ++quotes;
+            if (c == kTagByte || c == '\0') return list;
+            const bool inside = list.quotes % 2 == 1;
+            if (c == '"') {
+                if (inside) list.texts.push_back(std::move(current));
+                current.clear();
+                ++list.quotes;
+            } else if (inside) {
+                current += c;
+            }
         }
     }
+}
+
+char* TextItem(const std::string& text, std::int32_t& size) {
+    size = static_cast<std::int32_t>(text.size()) + 2;
+    char* item = new char[text.size() + 2]();
+    std::memcpy(item, text.data(), text.size());
+    return item;
 }
 
 char* CopyItem(const char* item, int size, int* sizeOut) {
@@ -248,20 +268,15 @@ bool clQuestion::GetQuestion(const char* questionFile, int n) {
         return false;
     }
 
-    const int quotes = CountAnswerQuotes(questionFile, answersPosition);
-    if (quotes % 2 != 0) return false;
+    AnswerList list = ReadAnswerList(questionFile, answersPosition);
+    if (list.quotes % 2 != 0) return false;
 
-    const int count = quotes / 2;
+    const int count = list.quotes / 2;
     if (count > 0) {
         answers = new char*[count]();
         answerLengths = new std::int32_t[count]();
         answerAntal = count;
-        for (int k = 0; k < count; ++k) {
-            if (!GetTextItem(questionFile, CountedRule(kAnswerStartRule, 2 * k + 1).text,
-                             kItemWindow, answersPosition, answers[k], answerLengths[k])) {
-                return false;
-            }
-        }
+        for (int k = 0; k < count; ++k) answers[k] = TextItem(list.texts[k], answerLengths[k]);
     }
 
     const int flagsPosition =

@@ -374,6 +374,24 @@ int QuotesByRule(const std::string& file, int n) {
     }
 }
 
+// Answer k of block n read with the search rule for its opening quote,
+// TIME#(AFTER'"'()) with # := 2k+1, from the answers position.
+std::string AnswerByRule(const std::string& file, int n, int k) {
+    char rule[128] = "TIME#(AFTER'\244Q'())        ";
+    InsertInt(n, rule, 0, '#');
+    int p = FindPosition(rule, file.c_str(), 5, 0, false);
+    p = FindPosition("BEFORE'\244E'(AFTER'\244A'())", file.c_str(), 5, p, false);
+    char answerRule[128] = "TIME#(AFTER'\"'())        ";
+    InsertInt(2 * k + 1, answerRule, 0, '#');
+    char* item = nullptr;
+    int size = 0;
+    if (!clQuestion::GetTextItem(file.c_str(), answerRule, 5, p, item, size) || !item)
+        return "<none>";
+    std::string text(item, static_cast<std::size_t>(size));
+    delete[] item;
+    return text;
+}
+
 TEST(GetQuestion, RandomBytesNeverBreakTheRecord) {
     TempDir dir;
     const char alphabet[] = "\244\244QAEPZIF\"\"\"\"\" az09rc-\0\r\n";
@@ -402,6 +420,13 @@ TEST(GetQuestion, RandomBytesNeverBreakTheRecord) {
             ExpectConsistent(q);
             EXPECT_EQ(q.ReturnAnswerAntal() * 2, quotes);
             if (q.ReturnAnswerAntal() > 0) ++withAnswers;
+            for (int k = 0; k < q.ReturnAnswerAntal(); ++k) {
+                int size = 0;
+                char* answer = q.GiveAnswer(k, &size);
+                EXPECT_EQ(std::string(answer, static_cast<std::size_t>(size)),
+                          AnswerByRule(file, n, k));
+                delete[] answer;
+            }
         }
     }
     EXPECT_GT(parsed, 50);
