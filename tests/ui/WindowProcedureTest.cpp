@@ -1,0 +1,248 @@
+// Menu commands with their dialogs and boxes, zone answers by clicking,
+// continuing by clicking, and closing the program.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "tests/ui/MainFixture.h"
+
+namespace {
+
+using WindowProcedure = QuillfinTest;
+
+constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+constexpr DWORD kSaveFlags =
+    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+
+std::string TwentyQuestions(const TempDir& dir) {
+    std::string blocks;
+    for (int i = 1; i <= 20; ++i) {
+        blocks += "\244Q \"Question " + std::to_string(i) + "\" \244A \"a" + std::to_string(i) +
+                  "\" \244E\r\n";
+    }
+    return dir.Write("twenty.txt", blocks);
+}
+
+std::vector<int> OneToTwenty() {
+    std::vector<int> order;
+    for (int i = 1; i <= 20; ++i) order.push_back(i);
+    return order;
+}
+
+TEST_F(WindowProcedure, MenuHoldsTheCommands) {
+    const std::vector<seams::MenuEntry> expected = {
+        {0, "&File", 0},
+        {1, "&New round", 1002},
+        {1, "&Restart round", 1003},
+        {1, "", 0},
+        {1, "&Save round", 1004},
+        {1, "&Load round", 1005},
+        {1, "", 0},
+        {1, "&Exit", 1011},
+        {0, "&Help", 0},
+        {1, "&Help", 1006},
+        {1, "", 0},
+        {1, "&Terms", 1007},
+        {1, "&About", 1008},
+    };
+    const std::vector<seams::MenuEntry> menu = seams::WindowMenu(Main());
+    ASSERT_EQ(menu.size(), expected.size());
+    for (size_t i = 0; i < menu.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(menu[i].depth, expected[i].depth);
+        EXPECT_EQ(menu[i].text, expected[i].text);
+        EXPECT_EQ(menu[i].id, expected[i].id);
+    }
+}
+
+TEST_F(WindowProcedure, FileDialogsAskAfreshWithTheirFiltersAndFlags) {
+    const std::string questions = TwentyQuestions(dir);
+    seams::PushFileDialogAnswer(questions);
+    Menu(kCmdNewRound);
+    ASSERT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+    Menu(kCmdNewRound);  // cancelled: the round goes on
+    Menu(kCmdLoadRound);
+    Menu(kCmdSaveRound);
+    EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+
+    struct Expected {
+        bool save;
+        std::vector<std::string> filter;
+        const char* extension;
+        DWORD flags;
+    };
+    const Expected expected[] = {
+        {false, {"Text Files (.txt)", "*.txt", "All Files", "*.*"}, "txt", kOpenFlags},
+        {false, {"Text Files (.txt)", "*.txt", "All Files", "*.*"}, "txt", kOpenFlags},
+        {false, {"Text Files (.qfr)", "*.qfr", "All Files", "*.*"}, "qfr", kOpenFlags},
+        {true, {"Text Files (.qfr)", "*.qfr"}, "qfr", kSaveFlags},
+    };
+    const auto& shown = seams::ShownFileDialogs();
+    ASSERT_EQ(shown.size(), 4u);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(shown[i].save, expected[i].save);
+        EXPECT_EQ(shown[i].filter, expected[i].filter);
+        EXPECT_EQ(shown[i].defaultExtension, expected[i].extension);
+        EXPECT_EQ(shown[i].flags, expected[i].flags);
+        EXPECT_EQ(shown[i].structSize, 76u);
+        EXPECT_EQ(shown[i].owner, Main());
+        EXPECT_EQ(shown[i].filterIndex, 1u);
+        EXPECT_EQ(shown[i].maxFile, 260u);
+        EXPECT_EQ(shown[i].initialFile, "") << "no name is remembered";
+    }
+}
+
+TEST_F(WindowProcedure, RestartRoundNeedsARound) {
+    Menu(kCmdRestartRound);
+    ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
+    EXPECT_EQ(seams::ShownMessageBoxes()[0].text, "There is no active round to restart!");
+    EXPECT_EQ(seams::ShownMessageBoxes()[0].caption, "Can not comly");
+    EXPECT_EQ(seams::ShownMessageBoxes()[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(ui().QuizState, kQuizWelcome);
+    EXPECT_EQ(Shown(), "Welcome to Quillfin v.0.02 (beta)");
+
+    // After a finished round the same file starts again.
+    const std::string file = dir.Write("one.txt", "\244Q \"Only question\" \244A \"yes\" \244E");
+    seams::PushFileDialogAnswer(file);
+    Menu(kCmdNewRound);
+    Answer("yes");
+    PressEnter();
+    ASSERT_EQ(ui().QuizState, kQuizRoundFinished);
+    Menu(kCmdRestartRound);
+    EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+    EXPECT_EQ(Shown(), "Only question");
+    EXPECT_EQ(seams::ShownMessageBoxes().size(), 1u);
+}
+
+TEST_F(WindowProcedure, SaveRoundInWrongFeedbackPutsTheQuestionThirteenPlacesBack) {
+    Menu(kCmdSaveRound);
+    EXPECT_TRUE(seams::ShownFileDialogs().empty()) << "nothing to save at the welcome screen";
+
+    LoadRound(TwentyQuestions(dir), OneToTwenty());
+    Answer("wrong");
+    ASSERT_EQ(ui().QuizState, kQuizFeedbackWrong);
+    Menu(kCmdSaveRound);  // cancelled: the feedback stays
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
+    EXPECT_EQ(Background(), kWrongBackground);
+
+    const std::string saved = dir.File("saved.qfr");
+    seams::PushFileDialogAnswer(saved);
+    Menu(kCmdSaveRound);
+    EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+    EXPECT_EQ(Shown(), "Question 2");
+    const std::string text = ReadWholeFile(saved);
+    std::string order;
+    for (int i = 2; i <= 14; ++i) order += "Q: " + std::to_string(i) + " Stat: 0\r\n";
+    order += "Q: 1 Stat: 2\r\nQ: 15 Stat: 0\r\n";
+    EXPECT_NE(text.find("qantal: 20\r\n" + order), std::string::npos) << text;
+}
+
+TEST_F(WindowProcedure, InformationBoxes) {
+    Menu(kCmdHelp);
+    Menu(kCmdTerms);
+    Menu(kCmdAbout);
+    Menu(1009);  // no such command
+    const auto& boxes = seams::ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text,
+              "Help documetntation is included in the \"help\" directory.\n"
+              "Open the file \"Quillfin_help_v.1.00 beta.html\"");
+    EXPECT_EQ(boxes[0].caption, "Quillfin Help");
+    EXPECT_EQ(boxes[1].caption, "Quillfin Terms");
+    EXPECT_GE(std::count(boxes[1].text.begin(), boxes[1].text.end(), '\n'), 2);
+    EXPECT_EQ(boxes[2].caption, "About Quillfin");
+    EXPECT_EQ(boxes[2].text.rfind("Quillfin v.0.02 (beta)\n", 0), 0u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
+        EXPECT_EQ(box.owner, Main());
+    }
+    EXPECT_EQ(ui().QuizState, kQuizWelcome);
+}
+
+TEST_F(WindowProcedure, ExitEndsTheProgramWithCodeZero) {
+    Menu(kCmdExit);
+    EXPECT_TRUE(quit);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(ui().TextAreaText, nullptr);
+}
+
+// Zone questions on a 640 x 480 picture shown at half size (a client 342
+// pixels wide): a click at picture point (10, 20) tests zone pixel (20, 40).
+class ZoneClick : public QuillfinTest {
+protected:
+    void SetUp() override {
+        QuillfinTest::SetUp();
+        dir.Write("grey.bmp", MakeBmp(640, 480, [](int, int) { return RGB(100, 100, 100); }));
+        auto square = [](int cx, int cy) {
+            return [=](int x, int y) {
+                return std::abs(x - cx) <= 2 && std::abs(y - cy) <= 2 ? RGB(255, 7, 9)
+                                                                      : RGB(0, 0, 0);
+            };
+        };
+        dir.Write("at-20-40.bmp", MakeBmp(640, 480, square(20, 40)));
+        dir.Write("at-10-20.bmp", MakeBmp(640, 480, square(10, 20)));
+        // Relative names: found next to the question file.
+        file = dir.Write(
+            "zones.txt",
+            "\244Q \"Hit\" \244P \"grey.bmp\" \244A \244Z \"at-20-40.bmp\" \244I \"Well.\" \244F "
+            "zr 255 \244E\r\n"
+            "\244Q \"Miss\" \244P \"grey.bmp\" \244A \244Z \"at-10-20.bmp\" \244F zr 255 \244E\r\n"
+            "\244Q \"No zone file\" \244P \"grey.bmp\" \244A \244Z \"none.bmp\" \244F zr 255 "
+            "\244E\r\n");
+        seams::ResizeClient(Main(), 342, 600);
+        Pump();
+    }
+
+    void ClickPicture(int x, int y) {
+        seams::Click(Main(), ui().iPictureLeft + 1 + x, 11 + y);
+        Pump();
+    }
+
+    std::string file;
+};
+
+TEST_F(ZoneClick, ClickOnTheZoneIsRightAndOffItWrong) {
+    LoadRound(file, {1, 2, 3});
+    ASSERT_EQ(ui().QuizState, kQuizAwaitZoneClick);
+    EXPECT_FALSE(seams::IsVisible(ui().hwndTextBox));
+    ASSERT_EQ(ui().iPictureWidth, 320);
+    ASSERT_EQ(ui().iPictureHeight, 240);
+    PressEnter();
+    EXPECT_EQ(ui().QuizState, kQuizAwaitZoneClick) << "Enter does not answer a zone question";
+
+    ClickPicture(-1, 20);  // on the frame
+    EXPECT_EQ(ui().QuizState, kQuizAwaitZoneClick);
+    ClickPicture(10, 20);
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
+    EXPECT_EQ(Shown(), "Correct!\nAdditional info:\nWell.");
+    EXPECT_EQ(Background(), kCorrectBackground);
+
+    // A click on the picture now continues instead of answering.
+    ClickPicture(10, 20);
+    ASSERT_EQ(Shown(), "Miss");
+    ClickPicture(10, 20);
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
+    EXPECT_EQ(Shown(), "Sorry, correct area is now shown.");
+    EXPECT_EQ(Background(), kWrongBackground);
+
+    seams::Click(Main(), 5, 590);  // anywhere in the window continues
+    Pump();
+    ASSERT_EQ(Shown(), "No zone file");
+    ClickPicture(10, 20);
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
+}
+
+TEST_F(ZoneClick, ClicksWhileInactiveAreIgnored) {
+    LoadRound(file, {1});
+    seams::SetActive(Main(), false);
+    Pump();
+    ClickPicture(10, 20);
+    EXPECT_EQ(ui().QuizState, kQuizAwaitZoneClick);
+    seams::SetActive(Main(), true);
+    Pump();
+    ClickPicture(10, 20);
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
+}
+
+}  // namespace
