@@ -1,0 +1,36 @@
+// A fuzzed question file: counted as a round does, every block parsed, and
+// answers tested with texts taken from the input.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "fuzz/FuzzSupport.h"
+#include "questions/Question.h"
+#include "round/QuestionOrder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = ScratchPath("questions");
+    WriteScratch(path, data, size);
+
+    clQuestionOrder round;
+    round.LoadQuestionFile(path.c_str());
+    const int blocks = std::min(round.qantal, 64);
+    clQuestion question;
+    // The typed answer: the input's last bytes, cut at 255 and terminated.
+    std::string typed(reinterpret_cast<const char*>(data) + size - std::min<std::size_t>(size, 24),
+                      std::min<std::size_t>(size, 24));
+    for (int n = -1; n <= blocks + 3; ++n) {
+        if (!question.GetQuestion(path.c_str(), n)) continue;
+        question.TestAnswer(typed.c_str(), static_cast<int>(typed.size()) + 1);
+        question.TestAnswer(typed.c_str(),
+                            256 < typed.size() + 1 ? 256 : static_cast<int>(typed.size()) + 1);
+        for (int k = -1; k <= question.ReturnAnswerAntal(); ++k) {
+            int length = 0;
+            delete[] question.GiveAnswer(k, &length);
+        }
+        delete[] question.GiveQuestion(nullptr);
+        delete[] question.GiveAInfo(nullptr);
+    }
+    return 0;
+}
