@@ -1,0 +1,308 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/qt/Internal.h"
+
+namespace quillfin::platform {
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiAlphaBitfields = 6;
+// A file beyond this cannot hold a picture we accept (32 bits per pixel at
+// the pixel limit, plus headers).
+constexpr std::int64_t kMaxFileBytes = kMaxBmpPixels * 4 + 64 * 1024;
+
+std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Extracts one colour component with a bit mask and scales it to 0..255.
+struct Channel {
+    int shift = 0;
+    int bits = 0;
+    std::uint32_t mask = 0;
+
+    explicit Channel(std::uint32_t m = 0) : mask(m) {
+        if (mask == 0) return;
+        while (((mask >> shift) & 1) == 0) ++shift;
+        while (shift + bits < 32 && ((mask >> (shift + bits)) & 1) != 0) ++bits;
+    }
+    bool Contiguous() const { return mask == 0 || (mask >> shift) == ((1ULL << bits) - 1); }
+    int Value(std::uint32_t pixel) const {
+        if (bits == 0) return 0;
+        std::uint32_t v = (pixel & mask) >> shift;
+        if (bits >= 8) return static_cast<int>(v >> (bits - 8));
+        std::uint32_t max = (1u << bits) - 1;
+        return static_cast<int>((v * 255 + max / 2) / max);
+    }
+};
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // always positive here
+    bool topDown = false;
+    int bitCount = 0;
+    std::uint32_t compression = kBiRgb;
+    std::uint32_t colorsUsed = 0;
+    std::uint32_t headerSize = 0;
+    Channel red, green, blue;
+    std::vector<QRgb> palette;
+};
+
+bool ReadHeader(const unsigned char* data, std::size_t size, Header& h, std::size_t& pixelOffset) {
+    if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') return false;
+    std::uint32_t offBits = U32(data + 10);
+    h.headerSize = U32(data + kFileHeaderSize);
+    const unsigned char* info = data + kFileHeaderSize;
+    if (h.headerSize > size - kFileHeaderSize) return false;
+    bool core = h.headerSize == kCoreHeaderSize;
+    if (core) {
+        h.width = U16(info + 4);
+        h.height = U16(info + 6);
+        h.bitCount = U16(info + 10);
+    } else {
+        if (h.headerSize < kInfoHeaderSize) return false;
+        h.width = static_cast<std::int32_t>(U32(info + 4));
+        std::int64_t height = static_cast<std::int32_t>(U32(info + 8));
+        h.topDown = height < 0;
+        h.height = height < 0 ? -height : height;
+        h.bitCount = U16(info + 14);
+        h.compression = U32(info + 16);
+        h.colorsUsed = U32(info + 32);
+    }
+    if (h.width <= 0 || h.height <= 0) return false;
+    if (h.width * h.height > kMaxBmpPixels) return false;
+
+    std::size_t tableStart = kFileHeaderSize + h.headerSize;
+    switch (h.compression) {
+        case kBiRgb:
+            if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16 &&
+                h.bitCount != 24 && h.bitCount != 32)
+                return false;
+            if (h.bitCount == 16) {
+                h.red = Channel(0x7C00), h.green = Channel(0x03E0), h.blue = Channel(0x001F);
+            } else if (h.bitCount >= 24) {
+                h.red = Channel(0xFF0000), h.green = Channel(0xFF00), h.blue = Channel(0xFF);
+            }
+            break;
+        case kBiRle8:
+            if (h.bitCount != 8 || h.topDown) return false;
+            break;
+        case kBiRle4:
+            if (h.bitCount != 4 || h.topDown) return false;
+            break;
+        case kBiBitfields:
+        case kBiAlphaBitfields: {
+            if (core || (h.bitCount != 16 && h.bitCount != 32)) return false;
+            // A plain info header is followed by the masks; later versions hold them.
+            const unsigned char* masks = info + kInfoHeaderSize;
+            if (h.headerSize == kInfoHeaderSize) {
+                std::size_t maskBytes = h.compression == kBiAlphaBitfields ? 16 : 12;
+                if (tableStart + maskBytes > size) return false;
+                tableStart += maskBytes;
+            } else if (h.headerSize < kInfoHeaderSize + 12) {
+                return false;
+            }
+            h.red = Channel(U32(masks)), h.green = Channel(U32(masks + 4)),
+            h.blue = Channel(U32(masks + 8));
+            if (!h.red.Contiguous() || !h.green.Contiguous() || !h.blue.Contiguous()) return false;
+            break;
+        }
+        default:
+            return false;  // embedded JPEG or PNG, or unknown
+    }
+
+    if (h.bitCount <= 8) {
+        std::size_t maxEntries = std::size_t{1} << h.bitCount;
+        std::size_t entries = (core || h.colorsUsed == 0)
+                                  ? maxEntries
+                                  : std::min<std::size_t>(h.colorsUsed, maxEntries);
+        std::size_t entrySize = core ? 3 : 4;
+        if (tableStart + entries * entrySize > size) return false;
+        h.palette.resize(maxEntries, qRgb(0, 0, 0));
+        for (std::size_t i = 0; i < entries; ++i) {
+            const unsigned char* e = data + tableStart + i * entrySize;
+            h.palette[i] = qRgb(e[2], e[1], e[0]);
+        }
+        tableStart += entries * entrySize;
+    }
+    // Some writers leave the pixel offset empty; the data then follows the tables.
+    pixelOffset = offBits >= tableStart ? offBits : tableStart;
+    return pixelOffset <= size;
+}
+
+bool DecodeUncompressed(const unsigned char* pixels, std::size_t available, const Header& h,
+                        QImage& image) {
+    std::int64_t stride = ((h.width * h.bitCount + 31) / 32) * 4;
+    std::int64_t rowBytes = (h.width * h.bitCount + 7) / 8;
+    // The last row's padding may be missing; everything else must be there.
+    if (stride * (h.height - 1) + rowBytes > static_cast<std::int64_t>(available)) return false;
+    const int width = static_cast<int>(h.width);
+    for (std::int64_t row = 0; row < h.height; ++row) {
+        const unsigned char* src = pixels + row * stride;
+        int y = static_cast<int>(h.topDown ? row : h.height - 1 - row);
+        QRgb* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
+        switch (h.bitCount) {
+            case 1:
+            case 4:
+            case 8: {
+                const int perByte = 8 / h.bitCount;
+                const int mask = (1 << h.bitCount) - 1;
+                for (int x = 0; x < width; ++x) {
+                    int shift = 8 - h.bitCount * (x % perByte + 1);
+                    dst[x] = h.palette[(src[x / perByte] >> shift) & mask];
+                }
+                break;
+            }
+            case 16:
+                for (int x = 0; x < width; ++x) {
+                    std::uint32_t v = U16(src + 2 * x);
+                    dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
+                }
+                break;
+            case 24:
+                for (int x = 0; x < width; ++x) {
+                    const unsigned char* p = src + 3 * x;
+                    dst[x] = qRgb(p[2], p[1], p[0]);
+                }
+                break;
+            case 32:
+                for (int x = 0; x < width; ++x) {
+                    std::uint32_t v = U32(src + 4 * x);
+                    dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
+                }
+                break;
+        }
+    }
+    return true;
+}
+
+// Run-length encoded data, 8 or 4 bits per pixel, always bottom-up. Pixels
+// that the data skips keep the first palette colour.
+bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QImage& image) {
+    const bool four = h.compression == kBiRle4;
+    const std::int64_t width = h.width;
+    const std::int64_t height = h.height;
+    image.fill(h.palette[0]);
+    std::int64_t x = 0;
+    std::int64_t row = 0;  // counted from the bottom
+    std::size_t i = 0;
+    auto put = [&](int index) {
+        if (x < width && row < height) {
+            auto* line =
+                reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(height - 1 - row)));
+            line[x] = h.palette[static_cast<std::size_t>(index)];
+        }
+        ++x;
+    };
+    while (row < height) {
+        if (i + 2 > size) return false;  // ended without an end-of-bitmap mark
+        unsigned count = data[i];
+        unsigned value = data[i + 1];
+        i += 2;
+        if (count > 0) {
+            // Pixels beyond the row's end are dropped: a run never wraps.
+            for (unsigned k = 0; k < count; ++k)
+                put(four ? ((k % 2 == 0) ? (value >> 4) : (value & 0x0F)) : value);
+            continue;
+        }
+        switch (value) {
+            case 0:  // end of line
+                x = 0;
+                ++row;
+                break;
+            case 1:  // end of bitmap
+                return true;
+            case 2:  // move right and up
+                if (i + 2 > size) return false;
+                x += data[i];
+                row += data[i + 1];
+                i += 2;
+                break;
+            default: {  // a literal run of `value` pixels, padded to a 16-bit boundary
+                std::size_t bytes = four ? (value + 1) / 2 : value;
+                std::size_t padded = (bytes + 1) & ~std::size_t{1};
+                if (i + bytes > size) return false;
+                for (unsigned k = 0; k < value; ++k) {
+                    unsigned b = data[i + (four ? k / 2 : k)];
+                    put(four ? ((k % 2 == 0) ? (b >> 4) : (b & 0x0F)) : b);
+                }
+                i += std::min(padded, size - i);
+                break;
+            }
+        }
+    }
+    return true;  // every row is filled; a missing end mark does no harm here
+}
+
+}  // namespace
+
+std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size, int* bitsPerPixel) {
+    Header h;
+    std::size_t pixelOffset = 0;
+    if (data == nullptr || !ReadHeader(data, size, h, pixelOffset)) return std::nullopt;
+    const unsigned char* pixels = data + pixelOffset;
+    std::size_t available = size - pixelOffset;
+    if (h.compression != kBiRle8 && h.compression != kBiRle4) {
+        // Check the data before the picture is allocated.
+        std::int64_t stride = ((h.width * h.bitCount + 31) / 32) * 4;
+        if (stride * (h.height - 1) + (h.width * h.bitCount + 7) / 8 >
+            static_cast<std::int64_t>(available))
+            return std::nullopt;
+    }
+    QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
+    if (image.isNull()) return std::nullopt;
+    bool ok = (h.compression == kBiRle8 || h.compression == kBiRle4)
+                  ? DecodeRle(pixels, available, h, image)
+                  : DecodeUncompressed(pixels, available, h, image);
+    if (!ok) return std::nullopt;
+    if (bitsPerPixel != nullptr) *bitsPerPixel = h.bitCount;
+    return image;
+}
+
+namespace {
+
+std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
+    struct stat info {};
+    if (::stat(name, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (info.st_size < static_cast<off_t>(kFileHeaderSize) || info.st_size > kMaxFileBytes)
+        return std::nullopt;
+    std::FILE* file = std::fopen(name, "rb");
+    if (file == nullptr) return std::nullopt;
+    unsigned char magic[2] = {0, 0};
+    std::vector<unsigned char> bytes;
+    bool ok = std::fread(magic, 1, 2, file) == 2 && magic[0] == 'B' && magic[1] == 'M';
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        bytes[0] = magic[0];
+        bytes[1] = magic[1];
+        std::size_t got = std::fread(bytes.data() + 2, 1, bytes.size() - 2, file);
+        bytes.resize(got + 2);  // a file that shrank meanwhile decodes as truncated
+    }
+    std::fclose(file);
+    if (!ok) return std::nullopt;
+    return DecodeBmp(bytes.data(), bytes.size(), bitsPerPixel);
+}
+
+}  // namespace
+
+std::optional<QImage> LoadBmpFile(const char* name, int* bitsPerPixel) {
+    if (name == nullptr || name[0] == '\0') return std::nullopt;
+    if (auto image = LoadExactName(name, bitsPerPixel)) return image;
+    std::string utf8 = Cp1252ToUtf8(name);
+    if (utf8 == name) return std::nullopt;
+    return LoadExactName(utf8.c_str(), bitsPerPixel);
+}
+
+}  // namespace quillfin::platform

@@ -1,0 +1,159 @@
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/qt/Internal.h"
+
+namespace quillfin::platform {
+
+DialogScript& Dialogs() {
+    static DialogScript script;
+    return script;
+}
+
+namespace {
+
+// Under the offscreen platform nobody could answer a real dialog, so the
+// scripted answers are used there even when a test forgot to ask for them.
+bool Scripted() {
+    return Dialogs().on || QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
+QWidget* OwnerWidget(HWND owner) {
+    Window* window = MainWindowOf(owner);
+    return window != nullptr ? window->widget.data() : nullptr;
+}
+
+std::vector<std::string> FilterList(LPCSTR filter) {
+    std::vector<std::string> parts;
+    if (filter == nullptr) return parts;
+    // Zero-terminated texts, the list ended by an empty one.
+    for (const char* p = filter; *p != '\0'; p += std::strlen(p) + 1) parts.emplace_back(p);
+    return parts;
+}
+
+std::optional<std::string> AskUser(bool save, const OPENFILENAMEA& ofn,
+                                   const std::vector<std::string>& filter,
+                                   const std::string& initial) {
+    QFileDialog dialog(OwnerWidget(ofn.hwndOwner));
+    if (ofn.lpstrTitle != nullptr) dialog.setWindowTitle(FromCp1252(ofn.lpstrTitle));
+    if (ofn.lpstrInitialDir != nullptr) dialog.setDirectory(QFile::decodeName(ofn.lpstrInitialDir));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(!save && (ofn.Flags & OFN_FILEMUSTEXIST) != 0 ? QFileDialog::ExistingFile
+                                                                     : QFileDialog::AnyFile);
+    if ((ofn.Flags & OFN_OVERWRITEPROMPT) == 0) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QStringList names;
+    for (std::size_t i = 0; i + 1 < filter.size(); i += 2) {
+        QString pattern = FromCp1252(filter[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        names << FromCp1252(filter[i]) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    if (!names.isEmpty()) {
+        dialog.setNameFilters(names);
+        int index = ofn.nFilterIndex > 0 ? static_cast<int>(ofn.nFilterIndex) - 1 : 0;
+        dialog.selectNameFilter(names.value(index, names.first()));
+    }
+    if (!initial.empty()) dialog.selectFile(QFile::decodeName(initial.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+// Completes a chosen name as the Windows dialog does and hands it to the
+// caller; false when the flags or the buffer size refuse it.
+BOOL Deliver(bool save, OPENFILENAMEA& ofn, std::string path) {
+    namespace fs = std::filesystem;
+    if (path.empty()) return FALSE;
+    std::error_code error;
+    fs::path chosen = fs::absolute(fs::path(path), error);
+    if (error) return FALSE;
+    std::string extension = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
+    if (!extension.empty() && !chosen.filename().has_extension()) chosen += "." + extension;
+    if (!chosen.has_filename()) return FALSE;
+    fs::path folder = chosen.parent_path();
+    if ((ofn.Flags & OFN_FILEMUSTEXIST) != 0 && !fs::is_regular_file(chosen, error)) return FALSE;
+    if ((save || (ofn.Flags & OFN_PATHMUSTEXIST) != 0) && !fs::is_directory(folder, error))
+        return FALSE;
+    std::string bytes = chosen.string();
+    if (bytes.size() + 1 > ofn.nMaxFile) return FALSE;
+    std::memcpy(ofn.lpstrFile, bytes.c_str(), bytes.size() + 1);
+    std::size_t slash = bytes.rfind('/');
+    std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = bytes.rfind('.');
+    ofn.nFileOffset = static_cast<WORD>(nameStart);
+    ofn.nFileExtension =
+        static_cast<WORD>(dot != std::string::npos && dot >= nameStart ? dot + 1 : bytes.size());
+    if (ofn.lpstrFileTitle != nullptr && ofn.nMaxFileTitle > bytes.size() - nameStart)
+        std::memcpy(ofn.lpstrFileTitle, bytes.c_str() + nameStart, bytes.size() - nameStart + 1);
+    // Relative picture names in question files are found from here.
+    fs::current_path(folder, error);
+    return TRUE;
+}
+
+BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
+    if (ofn == nullptr ||
+        (ofn->lStructSize != OPENFILENAME_SIZE_VERSION_400A && ofn->lStructSize != sizeof(*ofn)) ||
+        ofn->lpstrFile == nullptr || ofn->nMaxFile == 0)
+        return FALSE;
+    std::vector<std::string> filter = FilterList(ofn->lpstrFilter);
+    std::string initial(ofn->lpstrFile, strnlen(ofn->lpstrFile, ofn->nMaxFile));
+    std::optional<std::string> answer;
+    if (Scripted()) {
+        DialogScript& script = Dialogs();
+        script.fileDialogs.push_back(testing::ShownFileDialog{
+            save, ofn->lStructSize, ofn->hwndOwner, filter, ofn->nFilterIndex,
+            ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "", ofn->Flags, ofn->nMaxFile,
+            initial});
+        if (!script.fileAnswers.empty()) {
+            answer = script.fileAnswers.front();
+            script.fileAnswers.pop_front();
+        }
+    } else {
+        answer = AskUser(save, *ofn, filter, initial);
+    }
+    if (!answer) return FALSE;
+    return Deliver(save, *ofn, *answer);
+}
+
+QMessageBox::Icon IconOf(UINT type) {
+    switch (type & 0xF0) {
+        case MB_ICONHAND:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONASTERISK:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+}  // namespace
+}  // namespace quillfin::platform
+
+using namespace quillfin::platform;
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    std::string body = text != nullptr ? text : "";
+    std::string title = caption != nullptr ? caption : "Error";
+    if (Scripted()) {
+        DialogScript& script = Dialogs();
+        script.messageBoxes.push_back(quillfin::testing::ShownMessageBox{owner, body, title, type});
+        if (script.messageBoxResults.empty()) return IDOK;
+        int result = script.messageBoxResults.front();
+        script.messageBoxResults.pop_front();
+        return result;
+    }
+    QMessageBox box(IconOf(type), FromCp1252(title), FromCp1252(body), QMessageBox::Ok,
+                    OwnerWidget(owner));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return IDOK;
+}
+
+BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) { return FileDialog(false, ofn); }
+
+BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) { return FileDialog(true, ofn); }

@@ -1,0 +1,342 @@
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/qt/Internal.h"
+
+namespace quillfin::platform {
+namespace {
+
+constexpr int kDefaultDpi = 96;
+
+struct GdiSettings {
+    int dpiOverride = 0;
+    std::vector<std::string> failingFaces;
+    HBITMAP stockBitmap = nullptr;
+};
+
+GdiSettings& Settings() {
+    static GdiSettings settings;
+    return settings;
+}
+
+// The 1 x 1 bitmap that a new memory context holds, as on Windows.
+HBITMAP StockBitmap() {
+    GdiSettings& settings = Settings();
+    if (As<Bitmap>(settings.stockBitmap) == nullptr) {
+        auto bitmap = std::make_unique<Bitmap>();
+        bitmap->image = QImage(1, 1, QImage::Format_RGB32);
+        bitmap->image.fill(Qt::black);
+        bitmap->bitsPerPixel = 1;
+        bitmap->stock = true;
+        settings.stockBitmap = ToHandle<HBITMAP>(Register(std::move(bitmap)));
+    }
+    return settings.stockBitmap;
+}
+
+// The pixels a context draws on, and the window to repaint afterwards.
+QImage* SurfaceOf(Dc* dc, Window** window = nullptr) {
+    if (window != nullptr) *window = nullptr;
+    if (dc == nullptr) return nullptr;
+    if (dc->type == DcType::Memory) {
+        Bitmap* bitmap = As<Bitmap>(dc->bitmap);
+        return bitmap != nullptr ? &bitmap->image : nullptr;
+    }
+    if (dc->type == DcType::Window) {
+        Window* target = As<Window>(dc->hwnd);
+        if (target == nullptr || target->type != WindowType::Main) return nullptr;
+        if (window != nullptr) *window = target;
+        return &target->canvas;
+    }
+    return nullptr;
+}
+
+void Repaint(Window* window, const QRect& rect) {
+    if (window != nullptr && window->client != nullptr) window->client->update(rect);
+}
+
+QRect ToQRect(const RECT& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+void Fill(QImage& image, const QRect& area, QRgb color) {
+    QRect clipped = area & image.rect();
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line + clipped.left(), line + clipped.right() + 1, color);
+    }
+}
+
+bool SameFace(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+QColor ToQColor(COLORREF color) {
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+COLORREF ToColorRef(QRgb rgb) { return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb)); }
+
+HDC NewDc(DcType type, HWND hwnd) {
+    auto dc = std::make_unique<Dc>();
+    dc->type = type;
+    dc->hwnd = hwnd;
+    if (type == DcType::Memory) {
+        dc->bitmap = StockBitmap();
+    }
+    return ToHandle<HDC>(Register(std::move(dc)));
+}
+
+void ResetGdi() {
+    for (Kind kind : {Kind::Dc, Kind::Brush, Kind::Font, Kind::Bitmap, Kind::Menu, Kind::Icon}) {
+        for (Object* object : AllOf(kind)) Unregister(reinterpret_cast<void*>(object->handle));
+    }
+    Settings() = GdiSettings{};
+}
+
+int LogPixelsY() {
+    if (Settings().dpiOverride > 0) return Settings().dpiOverride;
+    if (QGuiApplication::primaryScreen() != nullptr)
+        return static_cast<int>(
+            std::lround(QGuiApplication::primaryScreen()->logicalDotsPerInchY()));
+    return kDefaultDpi;
+}
+
+void SetLogPixelsYOverride(int dpi) { Settings().dpiOverride = dpi; }
+
+void SetFailingFonts(const std::vector<std::string>& faces) { Settings().failingFaces = faces; }
+
+}  // namespace quillfin::platform
+
+using namespace quillfin::platform;
+
+HDC GetDC(HWND hwnd) {
+    if (hwnd == nullptr) return NewDc(DcType::Screen, nullptr);
+    if (As<Window>(hwnd) == nullptr) return nullptr;
+    return NewDc(DcType::Window, hwnd);
+}
+
+int ReleaseDC(HWND, HDC dc) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr || context->type == DcType::Memory) return 0;
+    Unregister(dc);
+    return 1;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || ps == nullptr) return nullptr;
+    std::memset(ps, 0, sizeof(*ps));
+    QRect area = window->updateRegion.boundingRect() & window->canvas.rect();
+    window->updateRegion = QRegion();
+    ps->hdc = NewDc(DcType::Window, hwnd);
+    if (!area.isEmpty())
+        ps->rcPaint = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    return ps->hdc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+    if (ps == nullptr) return FALSE;
+    return ReleaseDC(hwnd, ps->hdc) != 0 ? TRUE : FALSE;
+}
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+    Window* window = nullptr;
+    QImage* surface = SurfaceOf(As<Dc>(dc), &window);
+    Brush* fill = As<Brush>(brush);
+    if (surface == nullptr || rect == nullptr || fill == nullptr) return 0;
+    if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
+    QRect area = ToQRect(*rect);
+    Fill(*surface, area, ToQColor(fill->color).rgb());
+    Repaint(window, area);
+    return 1;
+}
+
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
+    Window* window = nullptr;
+    QImage* surface = SurfaceOf(As<Dc>(dc), &window);
+    Brush* frame = As<Brush>(brush);
+    if (surface == nullptr || rect == nullptr || frame == nullptr) return 0;
+    if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
+    QRect area = ToQRect(*rect);
+    QRgb color = ToQColor(frame->color).rgb();
+    Fill(*surface, QRect(area.left(), area.top(), area.width(), 1), color);
+    Fill(*surface, QRect(area.left(), area.bottom(), area.width(), 1), color);
+    Fill(*surface, QRect(area.left(), area.top(), 1, area.height()), color);
+    Fill(*surface, QRect(area.right(), area.top(), 1, area.height()), color);
+    Repaint(window, area);
+    return 1;
+}
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY,
+                int srcWidth, int srcHeight, DWORD rop) {
+    Window* window = nullptr;
+    QImage* target = SurfaceOf(As<Dc>(dest), &window);
+    QImage* source = SurfaceOf(As<Dc>(src));
+    if (target == nullptr || source == nullptr || rop != SRCCOPY) return FALSE;
+    if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return FALSE;
+    QRect from(srcX, srcY, srcWidth, srcHeight);
+    if (!source->rect().contains(from)) return FALSE;
+    QRect to(x, y, width, height);
+    if ((to & target->rect()).isEmpty()) return TRUE;
+    QImage part = from == source->rect() ? *source : source->copy(from);
+    if (part.size() != to.size())
+        part = part.scaled(to.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(target);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(to.topLeft(), part);
+    painter.end();
+    Repaint(window, to);
+    return TRUE;
+}
+
+HBRUSH CreateSolidBrush(COLORREF color) {
+    auto brush = std::make_unique<Brush>();
+    brush->color = color & 0x00FFFFFF;
+    return ToHandle<HBRUSH>(Register(std::move(brush)));
+}
+
+HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR faceName) {
+    std::string face = faceName != nullptr ? faceName : "";
+    for (const std::string& failing : Settings().failingFaces) {
+        if (SameFace(failing, face.c_str())) return nullptr;
+    }
+    auto font = std::make_unique<Font>();
+    // The face is a request: when it is not installed, the sans-serif hint
+    // picks a scalable font of the system instead.
+    if (!face.empty()) font->font.setFamily(FromCp1252(face));
+    font->font.setStyleHint(QFont::SansSerif, QFont::PreferOutline);
+    if (height != 0) font->font.setPixelSize(std::max(1, std::abs(height)));
+    if (weight > 0) font->font.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 100, 900)));
+    font->font.setItalic(italic != 0);
+    font->font.setUnderline(underline != 0);
+    font->font.setStrikeOut(strikeOut != 0);
+    return ToHandle<HFONT>(Register(std::move(font)));
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+    if (Bitmap* bitmap = As<Bitmap>(object)) {
+        if (bitmap->stock) return TRUE;
+        if (As<Dc>(bitmap->selectedInto) != nullptr) return FALSE;  // still selected
+        Unregister(object);
+        return TRUE;
+    }
+    if (As<Brush>(object) != nullptr || As<Font>(object) != nullptr) {
+        Unregister(object);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+    if (As<Dc>(dc) == nullptr) return 0;
+    return index == LOGPIXELSY ? LogPixelsY() : 0;
+}
+
+int MulDiv(int number, int numerator, int denominator) {
+    if (denominator == 0) return -1;
+    long long product = static_cast<long long>(number) * numerator;
+    long long magnitude =
+        (std::llabs(product) + std::llabs(static_cast<long long>(denominator)) / 2) /
+        std::llabs(static_cast<long long>(denominator));
+    bool negative = (product < 0) != (denominator < 0);
+    long long result = negative ? -magnitude : magnitude;
+    if (result > INT32_MAX || result < INT32_MIN) return -1;
+    return static_cast<int>(result);
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr) return CLR_INVALID;
+    COLORREF previous = context->textColor;
+    context->textColor = color & 0x00FFFFFF;
+    return previous;
+}
+
+int SetBkMode(HDC dc, int mode) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+    int previous = context->bkMode;
+    context->bkMode = mode;
+    return previous;
+}
+
+HDC CreateCompatibleDC(HDC dc) {
+    if (dc != nullptr && As<Dc>(dc) == nullptr) return nullptr;
+    return NewDc(DcType::Memory, nullptr);
+}
+
+BOOL DeleteDC(HDC dc) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr) return FALSE;
+    if (Bitmap* bitmap = As<Bitmap>(context->bitmap)) {
+        if (bitmap->selectedInto == dc) bitmap->selectedInto = nullptr;
+    }
+    Unregister(dc);
+    return TRUE;
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr) return nullptr;
+    if (Bitmap* bitmap = As<Bitmap>(object)) {
+        if (context->type != DcType::Memory) return nullptr;
+        // A bitmap lives in one memory context at a time.
+        if (!bitmap->stock && bitmap->selectedInto != nullptr && bitmap->selectedInto != dc &&
+            As<Dc>(bitmap->selectedInto) != nullptr)
+            return nullptr;
+        HGDIOBJ previous = context->bitmap;
+        if (Bitmap* old = As<Bitmap>(previous)) {
+            if (old->selectedInto == dc) old->selectedInto = nullptr;
+        }
+        context->bitmap = static_cast<HBITMAP>(object);
+        if (!bitmap->stock) bitmap->selectedInto = dc;
+        return previous;
+    }
+    if (As<Brush>(object) != nullptr) return std::exchange(context->brush, object);
+    if (As<Font>(object) != nullptr) return std::exchange(context->font, object);
+    return nullptr;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+    QImage* surface = SurfaceOf(As<Dc>(dc));
+    if (surface == nullptr || !surface->valid(x, y)) return CLR_INVALID;
+    return ToColorRef(reinterpret_cast<const QRgb*>(surface->constScanLine(y))[x]);
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
+    Window* window = nullptr;
+    QImage* surface = SurfaceOf(As<Dc>(dc), &window);
+    if (surface == nullptr || !surface->valid(x, y)) return static_cast<COLORREF>(-1);
+    reinterpret_cast<QRgb*>(surface->scanLine(y))[x] = ToQColor(color).rgb();
+    Repaint(window, QRect(x, y, 1, 1));
+    return color & 0x00FFFFFF;
+}
+
+int GetObjectA(HANDLE object, int size, LPVOID out) {
+    Bitmap* bitmap = As<Bitmap>(object);
+    if (bitmap == nullptr) return 0;
+    if (out == nullptr) return static_cast<int>(sizeof(BITMAP));
+    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+    BITMAP info{};
+    info.bmType = 0;
+    info.bmWidth = bitmap->image.width();
+    info.bmHeight = bitmap->image.height();
+    info.bmPlanes = 1;
+    info.bmBitsPixel = static_cast<WORD>(bitmap->bitsPerPixel);
+    info.bmWidthBytes = ((bitmap->image.width() * bitmap->bitsPerPixel + 31) / 32) * 4;
+    info.bmBits = nullptr;  // the pixels are reachable through a memory context only
+    std::memcpy(out, &info, sizeof(info));
+    return static_cast<int>(sizeof(BITMAP));
+}

@@ -1,0 +1,311 @@
+#include <QApplication>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QWindow>
+#include <array>
+#include <deque>
+
+#include "platform/qt/Internal.h"
+
+namespace quillfin::platform {
+namespace {
+
+struct KeyState {
+    bool down = false;
+    bool pressedSincePoll = false;
+};
+
+struct Queue {
+    std::deque<MSG> messages;
+    bool quitPosted = false;
+    int quitCode = 0;
+    std::array<KeyState, 256> keys{};
+};
+
+Queue& TheQueue() {
+    static Queue queue;
+    return queue;
+}
+
+bool Matches(const MSG& msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (hwnd != nullptr && msg.hwnd != hwnd) {
+        Window* w = As<Window>(msg.hwnd);
+        if (w == nullptr || w->parent != hwnd) return false;
+    }
+    if (filterMin == 0 && filterMax == 0) return true;
+    return msg.message >= filterMin && msg.message <= filterMax;
+}
+
+MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG msg{};
+    msg.hwnd = hwnd;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = static_cast<DWORD>(QDateTime::currentMSecsSinceEpoch());
+    return msg;
+}
+
+// Takes the next message the way Windows orders them: posted and input
+// messages first, then the quit message, then painting of a window whose
+// client area still has an invalid part.
+bool TakeMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remove) {
+    Queue& queue = TheQueue();
+    for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
+        if (!Matches(*it, hwnd, filterMin, filterMax)) continue;
+        *msg = *it;
+        if (remove) queue.messages.erase(it);
+        return true;
+    }
+    if (queue.quitPosted &&
+        Matches(MakeMessage(nullptr, WM_QUIT, 0, 0), nullptr, filterMin, filterMax)) {
+        *msg = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
+        if (remove) queue.quitPosted = false;
+        return true;
+    }
+    for (Window* window : MainWindows()) {
+        if (window->updateRegion.isEmpty()) continue;
+        MSG paint = MakeMessage(ToHandle<HWND>(window->handle), WM_PAINT, 0, 0);
+        if (!Matches(paint, hwnd, filterMin, filterMax)) continue;
+        *msg = paint;
+        return true;
+    }
+    return false;
+}
+
+void RunPendingDeletes() {
+    // Outside an event loop Qt keeps deferred deletions pending forever,
+    // which would keep the wait below from ever sleeping.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Turns window-system events into messages and keeps the key table.
+class InputFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                // Every key event reaches its window exactly once; widgets may
+                // see it again while it propagates.
+                if (watched->isWindowType())
+                    OnKey(static_cast<QWindow*>(watched), static_cast<QKeyEvent*>(event));
+                break;
+            case QEvent::Expose:
+                if (watched->isWindowType()) OnExpose(static_cast<QWindow*>(watched));
+                break;
+            case QEvent::WindowActivate:
+            case QEvent::WindowDeactivate:
+                if (watched->isWidgetType()) {
+                    auto* widget = static_cast<QWidget*>(watched);
+                    Window* w = As<Window>(HandleOf(widget));
+                    if (w != nullptr && w->type == WindowType::Main && w->widget == widget)
+                        Post(ToHandle<HWND>(w->handle), WM_ACTIVATE,
+                             event->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+                }
+                break;
+            case QEvent::FocusIn:
+                if (watched->isWidgetType()) {
+                    HWND hwnd = HandleOf(static_cast<QWidget*>(watched));
+                    if (hwnd != nullptr) NoteFocus(hwnd);
+                }
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    static Window* OwnerOf(QWindow* qwindow) {
+        for (Window* w : MainWindows()) {
+            if (w->widget != nullptr && w->widget->windowHandle() == qwindow) return w;
+        }
+        return nullptr;
+    }
+
+    static void OnKey(QWindow* qwindow, QKeyEvent* key) {
+        int vk = VirtualKeyFromQt(key->key());
+        if (vk == 0) return;
+        bool press = key->type() == QEvent::KeyPress;
+        if (!press && key->isAutoRepeat()) return;  // the key is still held
+        bool wasDown = TheQueue().keys[static_cast<std::size_t>(vk)].down;
+        SetKeyState(vk, press);
+        Window* owner = OwnerOf(qwindow);
+        if (owner == nullptr) return;  // a dialog's key
+        HWND target = CurrentFocus();
+        if (MainWindowOf(target) != owner) target = ToHandle<HWND>(owner->handle);
+        LPARAM flags = 1 | (wasDown ? (1 << 30) : 0);
+        if (!press) flags = 1 | (1 << 30) | (static_cast<LPARAM>(1) << 31);
+        Post(target, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), flags);
+    }
+
+    static void OnExpose(QWindow* qwindow) {
+        Window* owner = OwnerOf(qwindow);
+        if (owner == nullptr || !qwindow->isExposed()) return;
+        InvalidateClient(owner, QRect(QPoint(0, 0), owner->canvas.size()));
+    }
+};
+
+}  // namespace
+
+void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    TheQueue().messages.push_back(MakeMessage(hwnd, message, wParam, lParam));
+}
+
+bool QueueHasMessages() {
+    MSG msg;
+    return TakeMessage(&msg, nullptr, 0, 0, false);
+}
+
+void ResetQueue() {
+    Queue& queue = TheQueue();
+    queue.messages.clear();
+    queue.quitPosted = false;
+    queue.quitCode = 0;
+    queue.keys.fill(KeyState{});
+}
+
+void InstallInputFilter() {
+    static InputFilter* filter = nullptr;
+    if (filter != nullptr || QCoreApplication::instance() == nullptr) return;
+    filter = new InputFilter(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(filter);
+}
+
+void SetKeyState(int virtualKey, bool down) {
+    if (virtualKey <= 0 || virtualKey > 255) return;
+    KeyState& key = TheQueue().keys[static_cast<std::size_t>(virtualKey)];
+    key.down = down;
+    if (down) key.pressedSincePoll = true;
+}
+
+bool KeyIsDown(int virtualKey) {
+    return virtualKey > 0 && virtualKey <= 255 &&
+           TheQueue().keys[static_cast<std::size_t>(virtualKey)].down;
+}
+
+int VirtualKeyFromQt(int qtKey) {
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) return 'A' + (qtKey - Qt::Key_A);
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return '0' + (qtKey - Qt::Key_0);
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 0x70 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:  // the keypad's Enter
+            return VK_RETURN;
+        case Qt::Key_Backspace:
+            return 0x08;
+        case Qt::Key_Tab:
+            return 0x09;
+        case Qt::Key_Shift:
+            return 0x10;
+        case Qt::Key_Control:
+            return 0x11;
+        case Qt::Key_Alt:
+            return 0x12;
+        case Qt::Key_Escape:
+            return 0x1B;
+        case Qt::Key_Space:
+            return 0x20;
+        case Qt::Key_Left:
+            return 0x25;
+        case Qt::Key_Up:
+            return 0x26;
+        case Qt::Key_Right:
+            return 0x27;
+        case Qt::Key_Down:
+            return 0x28;
+        case Qt::Key_Delete:
+            return 0x2E;
+        default:
+            return 0;
+    }
+}
+
+LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return 0;
+    if (window->proc != nullptr) return window->proc(hwnd, message, wParam, lParam);
+    return ControlProc(window, message, wParam, lParam);
+}
+
+}  // namespace quillfin::platform
+
+using namespace quillfin::platform;
+
+BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (msg == nullptr || QCoreApplication::instance() == nullptr) return -1;
+    for (;;) {
+        RunPendingDeletes();
+        if (TakeMessage(msg, hwnd, filterMin, filterMax, true))
+            return msg->message == WM_QUIT ? FALSE : TRUE;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
+    if (msg == nullptr) return FALSE;
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        RunPendingDeletes();
+    }
+    return TakeMessage(msg, hwnd, filterMin, filterMax, (removeMsg & PM_REMOVE) != 0) ? TRUE
+                                                                                      : FALSE;
+}
+
+BOOL TranslateMessage(const MSG* msg) {
+    return msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) ? TRUE
+                                                                                      : FALSE;
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (msg == nullptr || msg->hwnd == nullptr) return 0;
+    return SendToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (hwnd != nullptr && As<Window>(hwnd) == nullptr) return FALSE;
+    Post(hwnd, message, wParam, lParam);
+    return TRUE;
+}
+
+void PostQuitMessage(int exitCode) {
+    TheQueue().quitPosted = true;
+    TheQueue().quitCode = exitCode;
+}
+
+LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return 0;
+    switch (message) {
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_PAINT:
+            window->updateRegion = QRegion();  // painting nothing still validates
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (As<Window>(dialog) == nullptr) return 0;
+    for (Object* object : AllOf(Kind::Window)) {
+        auto* child = static_cast<Window*>(object);
+        if (child->parent == dialog && child->controlId == id)
+            return SendToWindow(ToHandle<HWND>(child->handle), message, wParam, lParam);
+    }
+    return 0;
+}
+
+SHORT GetAsyncKeyState(int key) {
+    if (key <= 0 || key > 255) return 0;
+    KeyState& state = TheQueue().keys[static_cast<std::size_t>(key)];
+    unsigned result = (state.down ? 0x8000u : 0u) | (state.pressedSincePoll ? 1u : 0u);
+    state.pressedSincePoll = false;
+    return static_cast<SHORT>(result);
+}

@@ -1,0 +1,163 @@
+#include "platform/qt/TestSeams.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "platform/qt/Internal.h"
+
+using namespace quillfin::platform;
+
+namespace quillfin::testing {
+
+void ScriptDialogs(bool on) { Dialogs().on = on; }
+
+void PushMessageBoxResult(int result) { Dialogs().messageBoxResults.push_back(result); }
+
+const std::vector<ShownMessageBox>& ShownMessageBoxes() { return Dialogs().messageBoxes; }
+
+void PushFileDialogAnswer(std::optional<std::string> path) {
+    Dialogs().fileAnswers.push_back(std::move(path));
+}
+
+const std::vector<ShownFileDialog>& ShownFileDialogs() { return Dialogs().fileDialogs; }
+
+void ClearRecords() {
+    bool on = Dialogs().on;
+    Dialogs() = DialogScript{};
+    Dialogs().on = on;
+}
+
+namespace {
+
+HWND KeyTarget() {
+    HWND focus = CurrentFocus();
+    if (focus != nullptr) return focus;
+    std::vector<Window*> mains = MainWindows();
+    return mains.empty() ? nullptr : ToHandle<HWND>(mains.front()->handle);
+}
+
+}  // namespace
+
+void KeyDown(int virtualKey) {
+    bool wasDown = KeyIsDown(virtualKey);
+    SetKeyState(virtualKey, true);
+    Post(KeyTarget(), WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1 | (wasDown ? (1 << 30) : 0));
+}
+
+void KeyUp(int virtualKey) {
+    SetKeyState(virtualKey, false);
+    Post(KeyTarget(), WM_KEYUP, static_cast<WPARAM>(virtualKey),
+         1 | (1 << 30) | (static_cast<LPARAM>(1) << 31));
+}
+
+void TypeText(HWND edit, const std::string& utf8) {
+    Window* window = As<Window>(edit);
+    if (window == nullptr || window->type != WindowType::Edit || window->widget == nullptr) return;
+    static_cast<QLineEdit*>(window->widget.data())->setText(QString::fromStdString(utf8));
+}
+
+void Click(HWND hwnd, int x, int y) {
+    Window* window = MainWindowOf(hwnd);
+    if (window == nullptr) return;
+    HWND main = ToHandle<HWND>(window->handle);
+    Post(main, WM_LBUTTONDOWN, 0, MAKELPARAM(x, y));
+    Post(main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void SetActive(HWND hwnd, bool active) {
+    if (As<Window>(hwnd) == nullptr) return;
+    Post(hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+}
+
+void ResizeClient(HWND hwnd, int width, int height) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::Main) return;
+    SetClientSize(window, QSize(width, height));
+    QCoreApplication::processEvents();
+    // Whatever the window system made of the request, the client area is what the test asked.
+    if (window->canvas.size() != QSize(width, height)) SetClientSize(window, QSize(width, height));
+}
+
+void ChooseMenuItem(HWND hwnd, int id) {
+    if (As<Window>(hwnd) == nullptr) return;
+    Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+void SetLogPixelsY(int dpi) { SetLogPixelsYOverride(dpi); }
+
+void FailFonts(const std::vector<std::string>& faces) { SetFailingFonts(faces); }
+
+bool ProcessEvents() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return QueueHasMessages();
+}
+
+QImage ClientCanvas(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::Main) return QImage();
+    return window->canvas;
+}
+
+std::string ControlText(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return std::string();
+    if (window->type == WindowType::Edit && window->widget != nullptr)
+        return static_cast<QLineEdit*>(window->widget.data())->text().toStdString();
+    return window->text.toStdString();
+}
+
+bool IsVisible(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    // Visible as Windows means it: shown itself, whatever its parent is.
+    return window != nullptr && window->widget != nullptr && !window->widget->isHidden();
+}
+
+RECT ControlRect(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->widget == nullptr) return RECT{0, 0, 0, 0};
+    QRect r = window->widget->geometry();
+    return RECT{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
+
+HWND FocusedWindow() { return CurrentFocus(); }
+
+std::string WindowTitle(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::Main) return std::string();
+    return window->text.toStdString();
+}
+
+namespace {
+
+void Flatten(const std::vector<MenuItem>& items, int depth, std::vector<MenuEntry>& out) {
+    for (const MenuItem& item : items) {
+        out.push_back(MenuEntry{depth, item.separator ? std::string() : Cp1252ToUtf8(item.text),
+                                item.popup || item.separator ? 0 : item.id});
+        if (item.popup) Flatten(item.items, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+std::vector<MenuEntry> WindowMenu(HWND hwnd) {
+    std::vector<MenuEntry> entries;
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return entries;
+    if (Menu* menu = As<Menu>(window->menu)) Flatten(menu->items, 0, entries);
+    return entries;
+}
+
+void ResetPlatform() {
+    ResetWindows();
+    ResetGdi();
+    ResetQueue();
+    Dialogs() = DialogScript{};
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ResetQueue();  // events of the windows just destroyed
+}
+
+}  // namespace quillfin::testing

@@ -1,0 +1,485 @@
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+#include "platform/qt/Internal.h"
+
+namespace quillfin::platform {
+namespace {
+
+// What a 520 x 584 window on Windows 10 spends outside its client area: the
+// frame and caption, and the one-line menu bar. The program asks for that
+// outer size and gets a 504 x 526 client area with its menu.
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 39;
+constexpr int kMenuHeight = 19;
+constexpr int kDefaultOuterWidth = 520;
+constexpr int kDefaultOuterHeight = 584;
+constexpr const char* kHandleProperty = "quillfinHwnd";
+// The system colour behind a static control whose parent chooses none.
+constexpr QRgb kDefaultStaticBackground = qRgb(0xF0, 0xF0, 0xF0);
+
+struct WindowClass {
+    std::string name;  // as registered
+    WNDCLASSEXA info;
+    ATOM atom;
+};
+
+std::vector<WindowClass>& Classes() {
+    static std::vector<WindowClass> classes;
+    return classes;
+}
+
+HWND& FocusRecord() {
+    static HWND focus = nullptr;
+    return focus;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+void Tag(QWidget* widget, HWND hwnd) {
+    widget->setProperty(
+        kHandleProperty,
+        QVariant::fromValue(static_cast<qulonglong>(reinterpret_cast<std::uintptr_t>(hwnd))));
+}
+
+int MenuHeight(const Window* window) { return window->menuBar != nullptr ? kMenuHeight : 0; }
+
+QSize ClientFromOuter(const Window* window, QSize outer) {
+    return QSize(std::max(0, outer.width() - kFrameWidth),
+                 std::max(0, outer.height() - kFrameHeight - MenuHeight(window)));
+}
+
+// Follows a new client size: the canvas keeps its old content at the top
+// left, the new parts await painting, and the program hears WM_SIZE.
+void ApplyClientSize(Window* window, QSize size) {
+    QImage& canvas = window->canvas;
+    if (canvas.size() != size) {
+        QImage grown(size, QImage::Format_RGB32);
+        grown.fill(Qt::white);
+        QPainter painter(&grown);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, canvas);
+        painter.end();
+        QRegion fresh = QRegion(QRect(QPoint(0, 0), size)) - QRegion(canvas.rect());
+        canvas = std::move(grown);
+        window->updateRegion &= QRegion(canvas.rect());
+        if (window->shownOnce) InvalidateClient(window, fresh.boundingRect());
+    }
+    if (window->shownOnce && window->reportedSize != size) {
+        window->reportedSize = size;
+        Post(ToHandle<HWND>(window->handle), WM_SIZE, 0, MAKELPARAM(size.width(), size.height()));
+    }
+}
+
+class ClientArea : public QWidget {
+public:
+    ClientArea(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFocusPolicy(Qt::StrongFocus);
+        Tag(this, hwnd);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        Window* window = As<Window>(hwnd_);
+        QPainter painter(this);
+        painter.fillRect(event->rect(), Qt::white);
+        if (window != nullptr) painter.drawImage(event->rect(), window->canvas, event->rect());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        if (Window* window = As<Window>(hwnd_)) ApplyClientSize(window, event->size());
+    }
+    void mousePressEvent(QMouseEvent* event) override { PostMouse(event, WM_LBUTTONDOWN); }
+    void mouseReleaseEvent(QMouseEvent* event) override { PostMouse(event, WM_LBUTTONUP); }
+
+private:
+    void PostMouse(QMouseEvent* event, UINT message) {
+        if (event->button() != Qt::LeftButton) return;
+        QPoint p = event->position().toPoint();
+        Post(hwnd_, message, 0, MAKELPARAM(p.x(), p.y()));
+    }
+    HWND hwnd_;
+};
+
+class MainWidget : public QWidget {
+public:
+    explicit MainWidget(HWND hwnd) : hwnd_(hwnd) { Tag(this, hwnd); }
+
+    void LayOut() {
+        Window* window = As<Window>(hwnd_);
+        if (window == nullptr) return;
+        int menu = MenuHeight(window);
+        if (window->menuBar != nullptr) window->menuBar->setGeometry(0, 0, width(), menu);
+        if (window->client != nullptr)
+            window->client->setGeometry(0, menu, width(), std::max(0, height() - menu));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { LayOut(); }
+    void closeEvent(QCloseEvent* event) override {
+        // Closing goes through the program, which may refuse it; the window
+        // is destroyed only by DestroyWindow.
+        Window* window = As<Window>(hwnd_);
+        if (window != nullptr && !window->destroying) {
+            event->ignore();
+            Post(hwnd_, WM_CLOSE, 0, 0);
+        }
+    }
+
+private:
+    HWND hwnd_;
+};
+
+class StaticControl : public QWidget {
+public:
+    StaticControl(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) { Tag(this, hwnd); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        Window* self = As<Window>(hwnd_);
+        if (self == nullptr) return;
+        // Ask the parent for the colours, as the system control does.
+        HDC dc = NewDc(DcType::Control, hwnd_);
+        LRESULT answer = SendToWindow(self->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(hwnd_));
+        Dc* state = As<Dc>(dc);
+        QColor text = state != nullptr ? ToQColor(state->textColor) : QColor(Qt::black);
+        bool opaque = state != nullptr && state->bkMode == OPAQUE;
+        DeleteDC(dc);
+        self = As<Window>(hwnd_);  // the window procedure may have destroyed it
+        if (self == nullptr) return;
+        Brush* brush = As<Brush>(reinterpret_cast<void*>(answer));
+        QPainter painter(this);
+        painter.fillRect(
+            rect(), brush != nullptr ? ToQColor(brush->color) : QColor(kDefaultStaticBackground));
+        painter.setPen(text);
+        painter.setFont(font());
+        if (opaque) {
+            painter.setBackgroundMode(Qt::OpaqueMode);
+            painter.setBackground(Qt::white);
+        }
+        QString shown = self->text;
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, shown);
+    }
+
+private:
+    HWND hwnd_;
+};
+
+class EditControl : public QLineEdit {
+public:
+    EditControl(HWND hwnd, QWidget* parent) : QLineEdit(parent) { Tag(this, hwnd); }
+};
+
+Window* NewWindow(HWND* hwnd) {
+    auto window = std::make_unique<Window>();
+    Window* raw = window.get();
+    *hwnd = ToHandle<HWND>(Register(std::move(window)));
+    return raw;
+}
+
+HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, int y, int width,
+                 int height, Window* parent, HWND parentHandle, HMENU menu) {
+    bool isStatic = SameName(className, "STATIC");
+    if (!isStatic && !SameName(className, "EDIT")) return nullptr;
+    HWND hwnd = nullptr;
+    Window* window = NewWindow(&hwnd);
+    window->type = isStatic ? WindowType::Static : WindowType::Edit;
+    window->parent = parentHandle;
+    window->controlId = static_cast<int>(reinterpret_cast<std::uintptr_t>(menu));
+    window->text = FromCp1252(text != nullptr ? text : "");
+    QWidget* host = parent->client != nullptr ? parent->client.data() : parent->widget.data();
+    QWidget* widget = nullptr;
+    if (isStatic) {
+        widget = new StaticControl(hwnd, host);
+    } else {
+        auto* edit = new EditControl(hwnd, host);
+        edit->setText(window->text);
+        widget = edit;
+    }
+    window->widget = widget;
+    widget->setGeometry(x == CW_USEDEFAULT ? 0 : x, y == CW_USEDEFAULT ? 0 : y, std::max(0, width),
+                        std::max(0, height));
+    widget->setVisible((style & WS_VISIBLE) != 0);
+    return hwnd;
+}
+
+HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x, int y, int width,
+                int height, HMENU menu) {
+    InstallInputFilter();
+    HWND hwnd = nullptr;
+    Window* window = NewWindow(&hwnd);
+    window->type = WindowType::Main;
+    window->proc = windowClass.info.lpfnWndProc;
+    window->text = FromCp1252(title != nullptr ? title : "");
+    auto* top = new MainWidget(hwnd);
+    window->widget = top;
+    window->client = new ClientArea(hwnd, top);
+    top->setWindowTitle(window->text);
+    window->outerSize = QSize(width == CW_USEDEFAULT ? kDefaultOuterWidth : std::max(0, width),
+                              height == CW_USEDEFAULT ? kDefaultOuterHeight : std::max(0, height));
+    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) top->move(x, y);
+    if (menu != nullptr) SetMenu(hwnd, menu);
+    SetClientSize(window, ClientFromOuter(window, window->outerSize));
+    if ((style & WS_VISIBLE) != 0) ShowWindow(hwnd, SW_SHOWDEFAULT);
+    return hwnd;
+}
+
+}  // namespace
+
+Window::~Window() {
+    destroying = true;
+    delete widget.data();
+}
+
+Window* MainWindowOf(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return nullptr;
+    if (window->type == WindowType::Main) return window;
+    return As<Window>(window->parent);
+}
+
+std::vector<Window*> MainWindows() {
+    std::vector<Window*> result;
+    for (Object* object : AllOf(Kind::Window)) {
+        auto* window = static_cast<Window*>(object);
+        if (window->type == WindowType::Main) result.push_back(window);
+    }
+    return result;
+}
+
+HWND HandleOf(const QWidget* widget) {
+    if (widget == nullptr) return nullptr;
+    QVariant tag = widget->property(kHandleProperty);
+    if (!tag.isValid()) return nullptr;
+    HWND hwnd = ToHandle<HWND>(static_cast<std::uintptr_t>(tag.toULongLong()));
+    return As<Window>(hwnd) != nullptr ? hwnd : nullptr;
+}
+
+void SetClientSize(Window* window, QSize size) {
+    size = size.expandedTo(QSize(0, 0));
+    window->outerSize = size + QSize(kFrameWidth, kFrameHeight + MenuHeight(window));
+    if (window->widget != nullptr) {
+        window->widget->resize(size.width(), size.height() + MenuHeight(window));
+        static_cast<MainWidget*>(window->widget.data())->LayOut();
+    }
+    ApplyClientSize(window, size);
+}
+
+void MenuBarChanged(Window* window) {
+    // Windows keeps the outer size; the menu bar takes its height from the client area.
+    SetClientSize(window, ClientFromOuter(window, window->outerSize));
+}
+
+void InvalidateClient(Window* window, const QRect& rect) {
+    QRect area = rect & window->canvas.rect();
+    if (area.isEmpty() || window->widget == nullptr || !window->widget->isVisible()) return;
+    window->updateRegion += area;
+}
+
+void DestroyWindowTree(HWND hwnd, bool notify) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->destroying) return;
+    window->destroying = true;
+    if (notify && window->proc != nullptr) window->proc(hwnd, WM_DESTROY, 0, 0);
+    for (Object* object : AllOf(Kind::Window)) {
+        auto* child = static_cast<Window*>(object);
+        if (child->parent == hwnd) DestroyWindowTree(ToHandle<HWND>(child->handle), notify);
+    }
+    if (FocusRecord() == hwnd) FocusRecord() = nullptr;
+    if (window->menu != nullptr) Unregister(window->menu);
+    Unregister(hwnd);
+}
+
+void ResetWindows() {
+    for (Window* window : MainWindows()) DestroyWindowTree(ToHandle<HWND>(window->handle), false);
+    for (Object* object : AllOf(Kind::Window)) Unregister(reinterpret_cast<void*>(object->handle));
+    Classes().clear();
+    FocusRecord() = nullptr;
+}
+
+HWND CurrentFocus() { return As<Window>(FocusRecord()) != nullptr ? FocusRecord() : nullptr; }
+
+void NoteFocus(HWND hwnd) { FocusRecord() = hwnd; }
+
+LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND hwnd = ToHandle<HWND>(window->handle);
+    if (message == WM_SETFONT) {
+        HFONT handle = reinterpret_cast<HFONT>(wParam);
+        Font* font = As<Font>(handle);
+        window->font = font != nullptr ? handle : nullptr;
+        if (window->widget != nullptr) {
+            window->widget->setFont(font != nullptr ? font->font : QApplication::font());
+            if (lParam != 0) window->widget->update();
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace quillfin::platform
+
+using namespace quillfin::platform;
+
+ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (wc == nullptr || wc->cbSize != sizeof(WNDCLASSEXA) || wc->lpfnWndProc == nullptr ||
+        wc->lpszClassName == nullptr || IS_INTRESOURCE(wc->lpszClassName) ||
+        wc->lpszClassName[0] == '\0')
+        return 0;
+    std::string name = wc->lpszClassName;
+    for (const WindowClass& existing : Classes()) {
+        if (SameName(existing.name, name)) return 0;
+    }
+    if (SameName(name, "STATIC") || SameName(name, "EDIT")) return 0;
+    static ATOM nextAtom = 0xC000;
+    WindowClass windowClass{name, *wc, nextAtom++};
+    windowClass.info.lpszClassName = nullptr;  // the caller's text need not outlive the call
+    windowClass.info.lpszMenuName = nullptr;
+    Classes().push_back(windowClass);
+    return windowClass.atom;
+}
+
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE, LPVOID) {
+    if (className == nullptr || QCoreApplication::instance() == nullptr) return nullptr;
+    const WindowClass* found = nullptr;
+    for (const WindowClass& windowClass : Classes()) {
+        bool match = IS_INTRESOURCE(className)
+                         ? windowClass.atom == reinterpret_cast<std::uintptr_t>(className)
+                         : SameName(windowClass.name, className);
+        if (match) found = &windowClass;
+    }
+    if (found != nullptr) return CreateMain(*found, windowName, style, x, y, width, height, menu);
+    if (IS_INTRESOURCE(className) || (style & WS_CHILD) == 0) return nullptr;
+    Window* parentWindow = As<Window>(parent);
+    if (parentWindow == nullptr || parentWindow->type != WindowType::Main) return nullptr;
+    return CreateChild(className, windowName, style, x, y, width, height, parentWindow, parent,
+                       menu);
+}
+
+BOOL ShowWindow(HWND hwnd, int cmdShow) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->widget == nullptr) return FALSE;
+    BOOL wasVisible = window->widget->isVisible() ? TRUE : FALSE;
+    if (cmdShow == SW_HIDE) {
+        window->widget->hide();
+        return wasVisible;
+    }
+    window->widget->show();
+    if (window->type == WindowType::Main) {
+        window->widget->activateWindow();
+        bool first = !window->shownOnce;
+        window->shownOnce = true;
+        if (first) ApplyClientSize(window, window->canvas.size());
+        if (!wasVisible) InvalidateClient(window, window->canvas.rect());
+    }
+    return wasVisible;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->widget == nullptr) return FALSE;
+    QWidget* widget = window->widget;
+    if (window->type == WindowType::Main) {
+        if ((flags & SWP_NOMOVE) == 0) widget->move(x, y);
+        if ((flags & SWP_NOSIZE) == 0)
+            SetClientSize(window, ClientFromOuter(window, QSize(std::max(0, cx), std::max(0, cy))));
+    } else {
+        QRect geometry = widget->geometry();
+        if ((flags & SWP_NOMOVE) == 0) geometry.moveTopLeft(QPoint(x, y));
+        if ((flags & SWP_NOSIZE) == 0) geometry.setSize(QSize(std::max(0, cx), std::max(0, cy)));
+        widget->setGeometry(geometry);
+        if ((flags & SWP_NOZORDER) == 0) widget->raise();
+    }
+    if ((flags & SWP_SHOWWINDOW) != 0) ShowWindow(hwnd, SW_SHOW);
+    if ((flags & SWP_HIDEWINDOW) != 0) ShowWindow(hwnd, SW_HIDE);
+    return TRUE;
+}
+
+HWND SetFocus(HWND hwnd) {
+    HWND previous = CurrentFocus();
+    if (hwnd == nullptr) {
+        NoteFocus(nullptr);
+        return previous;
+    }
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return nullptr;
+    QWidget* target =
+        window->type == WindowType::Main ? window->client.data() : window->widget.data();
+    if (target != nullptr) target->setFocus(Qt::OtherFocusReason);
+    NoteFocus(hwnd);
+    return previous;
+}
+
+BOOL GetClientRect(HWND hwnd, RECT* rect) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || rect == nullptr) return FALSE;
+    QSize size = window->type == WindowType::Main
+                     ? window->canvas.size()
+                     : (window->widget != nullptr ? window->widget->size() : QSize());
+    *rect = RECT{0, 0, size.width(), size.height()};
+    return TRUE;
+}
+
+namespace {
+
+QString TextOf(const Window* window) {
+    if (window->type == WindowType::Edit && window->widget != nullptr)
+        return static_cast<QLineEdit*>(window->widget.data())->text();
+    return window->text;
+}
+
+}  // namespace
+
+int GetWindowTextLengthA(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return 0;
+    return static_cast<int>(ToCp1252(TextOf(window)).size());
+}
+
+int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || text == nullptr || maxCount <= 0) return 0;
+    std::string bytes = ToCp1252(TextOf(window));
+    std::size_t count = std::min(bytes.size(), static_cast<std::size_t>(maxCount - 1));
+    std::memcpy(text, bytes.data(), count);
+    text[count] = '\0';
+    return static_cast<int>(count);
+}
+
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return FALSE;
+    window->text = FromCp1252(text != nullptr ? text : "");
+    if (window->widget == nullptr) return TRUE;
+    switch (window->type) {
+        case WindowType::Main:
+            window->widget->setWindowTitle(window->text);
+            break;
+        case WindowType::Static:
+            window->widget->update();
+            break;
+        case WindowType::Edit:
+            static_cast<QLineEdit*>(window->widget.data())->setText(window->text);
+            break;
+    }
+    return TRUE;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+    if (As<Window>(hwnd) == nullptr) return FALSE;
+    DestroyWindowTree(hwnd, true);
+    return TRUE;
+}
