@@ -1,0 +1,78 @@
+#include "ui/Controls.h"
+
+#include <cstdint>
+
+#include "ui/UiState.h"
+
+namespace {
+
+constexpr int kFontPoints = 12;
+constexpr int kPointsPerInch = 72;
+constexpr const char* kFirstFace = "Verdana";
+constexpr const char* kSecondFace = "Times New Roman";
+
+struct Scheme {
+    COLORREF background;
+    COLORREF panel;
+    COLORREF frame;
+};
+constexpr Scheme kNeutral{RGB(0, 0, 98), RGB(245, 245, 255), RGB(0, 0, 255)};
+constexpr Scheme kCorrect{RGB(0, 98, 0), RGB(245, 255, 245), RGB(0, 255, 0)};
+constexpr Scheme kWrong{RGB(98, 0, 0), RGB(255, 245, 245), RGB(255, 0, 0)};
+
+HFONT MakeFont(int height, const char* face) {
+    return CreateFontA(height, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+void Replace(HBRUSH& slot, COLORREF color) {
+    HBRUSH old = slot;
+    slot = CreateSolidBrush(color);
+    if (old != nullptr) DeleteObject(old);
+}
+
+}  // namespace
+
+HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWND parent,
+                    HINSTANCE& instance) {
+    return CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
+                           nullptr);
+}
+
+HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance) {
+    return CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, x, y,
+        width, height, parent, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
+        nullptr);
+}
+
+int SetTextAreaFont(int id, HWND parent) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    int height = -MulDiv(kFontPoints, dpi, kPointsPerInch);
+
+    HFONT font = MakeFont(height, kFirstFace);
+    if (font == nullptr) font = MakeFont(height, kSecondFace);
+    if (font == nullptr) {
+        MessageBoxA(parent, "Font creation failed!", "Error", MB_OK | MB_ICONWARNING);
+        return 0;
+    }
+    HFONT previous = Ui().hTextAreaFont;
+    Ui().hTextAreaFont = font;
+    SendDlgItemMessageA(parent, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (previous != nullptr) DeleteObject(previous);
+    return 0;
+}
+
+void SetColoursCorrect(int scheme) {
+    const Scheme& colours = scheme == kSchemeCorrect ? kCorrect
+                            : scheme == kSchemeWrong ? kWrong
+                                                     : kNeutral;
+    UiState& ui = Ui();
+    Replace(ui.brBackground, colours.background);
+    Replace(ui.brPanel, colours.panel);
+    Replace(ui.brFrame, colours.frame);
+}

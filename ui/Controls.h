@@ -1,0 +1,25 @@
+// The main window's two child controls, the text area's font and the three
+// colour schemes. The text area is a static control that shows its text as
+// it stands; the answer box is an edit control that keeps the Enter key.
+#pragma once
+
+#include "platform/WinApi.h"
+
+// The feedback states whose numbers select a colour scheme.
+constexpr int kSchemeCorrect = 4;
+constexpr int kSchemeWrong = 5;
+
+HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWND parent,
+                    HINSTANCE& instance);
+HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance);
+
+// Makes the text area's font (12 points of "Verdana", else "Times New Roman")
+// and gives it to the child `id` of `parent`; reports "Font creation failed!"
+// in a box when neither exists, the control then keeps the system font.
+// Returns 0.
+int SetTextAreaFont(int id, HWND parent);
+
+// Replaces brBackground, brPanel and brFrame by the scheme `scheme` selects:
+// kSchemeCorrect, kSchemeWrong, any other value the neutral one. The brushes
+// replaced are released.
+void SetColoursCorrect(int scheme);

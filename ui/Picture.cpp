@@ -1,0 +1,221 @@
+#include "ui/Picture.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "ui/UiState.h"
+
+namespace {
+
+constexpr const char* kCongratulationName = "\\F_CG";
+constexpr const char* kWelcomeName = "\\S_WC";
+constexpr int kCongratulationBitmap = 1101;
+constexpr int kWelcomeBitmap = 1102;
+constexpr int kFallbackBitmap = 1103;
+constexpr int kMarginAcross = 22;
+constexpr int kSpaceBelow = 167;
+constexpr int kPictureTop = 10;
+constexpr int kAnyValue = -1;
+
+bool IsFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+#ifndef _WIN32
+// Question files are Windows-1252; file names on this platform are UTF-8.
+std::string Cp1252ToUtf8(const std::string& bytes) {
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    for (unsigned char c : bytes) {
+        char32_t code = (c >= 0x80 && c <= 0x9F) ? kHigh[c - 0x80] : c;
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+#endif
+
+// The spellings under which a name from a question file may exist on disk.
+std::vector<std::string> Spellings(const std::string& name) {
+    std::vector<std::string> spellings{name};
+#ifndef _WIN32
+    std::string utf8 = Cp1252ToUtf8(name);
+    if (utf8 != name) spellings.push_back(utf8);
+#endif
+    return spellings;
+}
+
+HBITMAP LoadResourceBitmap(HINSTANCE instance, int id) {
+    return static_cast<HBITMAP>(
+        LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+HBITMAP LoadFileBitmap(HINSTANCE instance, const char* name) {
+    if (name == nullptr) return nullptr;
+    std::string path = FindBitmapFile(name);
+    return static_cast<HBITMAP>(LoadImageA(instance, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                           LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+}
+
+bool SizeOf(HBITMAP bitmap, int& width, int& height) {
+    BITMAP info{};
+    if (GetObjectA(bitmap, sizeof(info), &info) == 0) return false;
+    width = info.bmWidth;
+    height = info.bmHeight;
+    return true;
+}
+
+bool ComponentMatches(int wanted, int actual) { return wanted == kAnyValue || wanted == actual; }
+
+int Recolour(int component, bool lighten) {
+    return lighten ? static_cast<int>((component + 255) * 0.5) : static_cast<int>(component * 0.75);
+}
+
+// Recolours every picture pixel whose zone pixel has the zone colour, over
+// the area both bitmaps cover. False when the zone bitmap cannot be loaded.
+bool MarkZone(HINSTANCE instance, int width, int height, int red, int green, int blue) {
+    UiState& ui = Ui();
+    HBITMAP zone = LoadFileBitmap(instance, ui.ZoneName.get());
+    int zoneWidth = 0;
+    int zoneHeight = 0;
+    if (zone == nullptr || !SizeOf(zone, zoneWidth, zoneHeight)) {
+        if (zone != nullptr) DeleteObject(zone);
+        return false;
+    }
+    HDC zoneDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(zoneDC, zone);
+    const bool lightRed = ui.CurrentQuestion.HaveFlag(flagDisplayZoneRed);
+    const bool lightGreen = ui.CurrentQuestion.HaveFlag(flagDisplayZoneGreen);
+    const bool lightBlue = ui.CurrentQuestion.HaveFlag(flagDisplayZoneBlue);
+    for (int y = 0; y < zoneHeight && y < height; ++y) {
+        for (int x = 0; x < zoneWidth && x < width; ++x) {
+            COLORREF mark = GetPixel(zoneDC, x, y);
+            if (!ComponentMatches(red, GetRValue(mark)) ||
+                !ComponentMatches(green, GetGValue(mark)) ||
+                !ComponentMatches(blue, GetBValue(mark)))
+                continue;
+            COLORREF pixel = GetPixel(ui.hPictureDC, x, y);
+            SetPixel(
+                ui.hPictureDC, x, y,
+                RGB(Recolour(GetRValue(pixel), lightRed), Recolour(GetGValue(pixel), lightGreen),
+                    Recolour(GetBValue(pixel), lightBlue)));
+        }
+    }
+    ui.bRedrawPicture = true;
+    SelectObject(zoneDC, previous);
+    DeleteDC(zoneDC);
+    DeleteObject(zone);
+    return true;
+}
+
+}  // namespace
+
+std::string FindBitmapFile(const char* name) {
+    if (name == nullptr) return std::string();
+    std::string given = name;
+    for (const std::string& spelling : Spellings(given)) {
+        if (IsFile(spelling)) return spelling;
+    }
+    std::filesystem::path relative(given);
+    const char* questionFile = Ui().QuestionOrder.ReturnQFile();
+    if (given.empty() || relative.is_absolute() || questionFile == nullptr) return given;
+    std::filesystem::path folder = std::filesystem::path(questionFile).parent_path();
+    for (const std::string& spelling : Spellings(given)) {
+        std::filesystem::path beside = folder / spelling;
+        if (IsFile(beside)) return beside.string();
+    }
+    return given;
+}
+
+bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int green, int blue) {
+    UiState& ui = Ui();
+    if (ui.hPictureDC != nullptr) {
+        DeleteDC(ui.hPictureDC);
+        ui.hPictureDC = nullptr;
+    }
+    if (ui.hPictureBitmap != nullptr) {
+        DeleteObject(ui.hPictureBitmap);
+        ui.hPictureBitmap = nullptr;
+    }
+
+    HBITMAP bitmap = nullptr;
+    if (name != nullptr && std::strcmp(name, kCongratulationName) == 0) {
+        bitmap = LoadResourceBitmap(instance, kCongratulationBitmap);
+    } else if (name != nullptr && std::strcmp(name, kWelcomeName) == 0) {
+        bitmap = LoadResourceBitmap(instance, kWelcomeBitmap);
+    } else {
+        bitmap = LoadFileBitmap(instance, name);
+    }
+    bool loaded = bitmap != nullptr;
+    if (!loaded) bitmap = LoadResourceBitmap(instance, kFallbackBitmap);
+
+    ui.hPictureBitmap = bitmap;
+    int width = 0;
+    int height = 0;
+    SizeOf(bitmap, width, height);
+    ui.hPictureDC = CreateCompatibleDC(nullptr);
+    SelectObject(ui.hPictureDC, bitmap);
+
+    bool zoneWanted = red != kAnyValue || green != kAnyValue || blue != kAnyValue;
+    if (loaded && zoneWanted) MarkZone(instance, width, height, red, green, blue);
+    return loaded;
+}
+
+bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
+    UiState& ui = Ui();
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    if (!SizeOf(ui.hPictureBitmap, pictureWidth, pictureHeight) || pictureWidth <= 0 ||
+        pictureHeight <= 0)
+        return false;
+    HDC dc = GetDC(hwnd);
+
+    int drawnWidth = pictureWidth;
+    int drawnHeight = pictureHeight;
+    int slackAcross = width - pictureWidth - kMarginAcross;
+    int slackDown = height - pictureHeight - kSpaceBelow;
+    if (slackAcross <= slackDown) {
+        if (!(width - kMarginAcross > pictureWidth)) {
+            drawnWidth = width - kMarginAcross;
+            drawnHeight = static_cast<int>(static_cast<double>(width - kMarginAcross) /
+                                           pictureWidth * pictureHeight);
+        }
+    } else if (!(height - kSpaceBelow > pictureHeight)) {
+        drawnHeight = height - kSpaceBelow;
+        drawnWidth = static_cast<int>(static_cast<double>(height - kSpaceBelow) / pictureHeight *
+                                      pictureWidth);
+    }
+    int left = static_cast<int>(width / 2.0 - drawnWidth / 2.0);
+
+    ui.iPictureWidth = drawnWidth;
+    ui.iPictureHeight = drawnHeight;
+    ui.iPictureLeft = left;
+
+    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, ui.hPictureDC, 0, 0,
+                            pictureWidth, pictureHeight, SRCCOPY) != FALSE;
+    RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
+    FrameRect(dc, &frame, ui.brFrame);
+    ReleaseDC(hwnd, dc);
+    return drawn;
+}
+
+bool IsWithinRect(RECT& a, RECT& b) {
+    auto within = [](LONG value, LONG low, LONG high) { return low <= value && value <= high; };
+    bool across = within(a.left, b.left, b.right) || within(a.right, b.left, b.right);
+    bool down = within(a.top, b.top, b.bottom) || within(a.bottom, b.top, b.bottom);
+    return across && down;
+}

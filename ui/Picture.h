@@ -1,0 +1,32 @@
+// The picture in the upper part of the main window: loading a question's
+// bitmap or a built-in one, marking the answer zone on it, drawing it scaled
+// and framed, and the rectangle test that tells whether a repaint touches it.
+// The loaded picture lives in Ui().hPictureBitmap and Ui().hPictureDC.
+#pragma once
+
+#include <string>
+
+#include "platform/WinApi.h"
+
+// Loads `name` ("\S_WC" and "\F_CG" name the built-in welcome and
+// congratulation pictures, anything else a BMP file) into the UI state and,
+// unless all three components are -1, marks the pixels that have the zone
+// colour in the bitmap Ui().ZoneName. False when the picture could not be
+// loaded and the built-in "Could not open bitmap" picture stands in for it.
+bool LoadNewPicture(const char* name, HWND& hwnd, HINSTANCE& instance, int red, int green,
+                    int blue);
+
+// Draws the loaded picture into a client area of width x height, at its own
+// size or shrunk to fit, centred, 10 pixels from the top, framed with
+// brFrame; records where in iPictureLeft, iPictureWidth, iPictureHeight.
+// False when the copy fails (the frame is drawn all the same) or nothing is loaded.
+bool DisplayPicture(HWND& hwnd, HINSTANCE& instance, int width, int height);
+
+// True when a's left or right edge lies within b's horizontal extent and a's
+// top or bottom edge within b's vertical extent, bounds included.
+bool IsWithinRect(RECT& a, RECT& b);
+
+// Where a bitmap named in a question file is: the name itself when it opens
+// from the current folder or is absolute, else the same relative name beside
+// the question file when it is there, else the name unchanged.
+std::string FindBitmapFile(const char* name);
