@@ -17,29 +17,32 @@
 #endif
 
 #include "questions/Question.h"
+#include "rules/FileReader.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 
 namespace {
 
-// Every search of the round over its files uses one of these window lengths.
+// Window length of the searches for the name and the count.
 constexpr int kWideWindow = 32;
-constexpr int kNumberWindow = 5;
 
-// Rules as stored, trailing spaces included; a `#` takes a count.
-constexpr char kQuestionTagRule[] = "TIME#(AFTER'\244Q'())        ";
+// Rules as stored, trailing spaces included.
 constexpr char kQFileRule[] = "AFTER'qfile: \"'()  ";
 constexpr char kCountRule[] = "AFTER'qantal:'(BEFOREnum())  ";
-constexpr char kNumberRule[] = "BEFOREnum()  ";
-constexpr char kStatRule[] = "AFTER'Stat:'(BEFOREnum())";
-// Ten spaces: room for the ten digits of any int in place of the mark.
-constexpr char kQuestionLineRule[] = "TIME#(AFTER'Q:'())          ";
 
 constexpr char kQuote[] = "\"";
+constexpr char kTagByte = '\244';
+constexpr char kQuestionLetter = 'Q';
+constexpr char kLineMark[] = "Q:";
+constexpr char kStatMark[] = "Stat:";
+// A number is read from at most this many bytes, as GetInt reads it.
+constexpr int kNumberBytes = 16;
 
 // A round file that names an absurd count does not make the loader reserve
 // room for it: entries are stored as they are read.
 constexpr int kInitialReserve = 1024;
+
+constexpr std::size_t kBlock = 1 << 16;
 
 char* CopyName(const char* name) {
     if (!name) return nullptr;
@@ -49,23 +52,182 @@ char* CopyName(const char* name) {
     return copy;
 }
 
-// The rule template with its mark replaced by `count`.
-template <std::size_t N>
-void FillRule(const char (&rule)[N], int count, char (&out)[N]) {
-    std::memcpy(out, rule, N);
-    InsertInt(count, out, 0, '#');
+// The number of question tags before the first zero byte, in one read of the
+// file: the count at which a search for the n-th tag would first fail. A tag
+// cannot overlap another, so every occurrence counts.
+int CountQuestions(const char* questionFile) {
+    FileHandle file = OpenFileAt(questionFile, 0);
+    if (!file) return 0;
+    std::vector<char> block(kBlock);
+    long long offset = 0;
+    long long count = 0;
+    bool tagAtEnd = false;  // the previous block ended in a tag byte
+    for (;;) {
+        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
+        if (got == 0) break;
+        const char* data = block.data();
+        const void* zero = std::memchr(data, '\0', got);
+        const char* end = zero ? static_cast<const char*>(zero) : data + got;
+        if (tagAtEnd && data < end && data[0] == kQuestionLetter) ++count;
+        for (const char* p = data; p < end; ++p) {
+            p = static_cast<const char*>(
+                std::memchr(p, kTagByte, static_cast<std::size_t>(end - p)));
+            if (!p) break;
+            if (p + 1 < end && p[1] == kQuestionLetter) ++count;
+        }
+        if (zero) break;
+        tagAtEnd = data[got - 1] == kTagByte;
+    }
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
-int CountQuestions(const char* questionFile) {
-    if (!questionFile) return 0;
-    char rule[sizeof kQuestionTagRule];
-    int n = 1;
-    for (;; ++n) {
-        FillRule(kQuestionTagRule, n, rule);
-        if (FindPosition(rule, questionFile, kWideWindow, 0, false) < 0) break;
+// A file read forward in blocks, byte by byte through At. The last bytes
+// before the block read most recently stay at hand; a position further back
+// opens the file again there, so any order of access gives the right bytes.
+class ForwardText {
+public:
+    explicit ForwardText(const char* fileName) : name_(fileName), buffer_(kKeep + kBlock) {}
+
+    // The byte at `pos` (0 .. 255), or -1 past the end of the file.
+    int At(long long pos) {
+        if ((pos < start_ || pos >= start_ + static_cast<long long>(have_)) && !Fill(pos)) {
+            return -1;
+        }
+        return static_cast<unsigned char>(buffer_[static_cast<std::size_t>(pos - start_)]);
     }
-    return n - 1;
+
+private:
+    static constexpr std::size_t kKeep = 64;
+
+    bool Fill(long long pos) {
+        if (!opened_ || pos < start_) {
+            file_ = OpenFileAt(name_, pos);
+            opened_ = true;
+            offset_ = start_ = pos;
+            have_ = 0;
+        }
+        while (pos >= start_ + static_cast<long long>(have_)) {
+            if (!file_) return false;
+            const std::size_t keep = have_ < kKeep ? have_ : kKeep;
+            std::memmove(buffer_.data(), buffer_.data() + have_ - keep, keep);
+            start_ += static_cast<long long>(have_ - keep);
+            have_ = keep;
+            const std::size_t got = ReadBlock(file_.get(), buffer_.data() + have_, kBlock, offset_);
+            if (got == 0) {
+                file_.reset();
+                return false;
+            }
+            have_ += got;
+        }
+        return true;
+    }
+
+    const char* name_;
+    FileHandle file_;
+    bool opened_ = false;
+    long long offset_ = 0;
+    long long start_ = 0;
+    std::size_t have_ = 0;
+    std::vector<char> buffer_;
+};
+
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+// The text ends at its first zero byte or at the end of the file.
+bool EndsText(int c) { return c <= 0; }
+
+template <std::size_t N>
+bool BeginsWith(ForwardText& text, long long pos, const char (&literal)[N]) {
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (text.At(pos + static_cast<long long>(i)) != static_cast<unsigned char>(literal[i])) {
+            return false;
+        }
+    }
+    return true;
 }
+
+using HitTest = bool (*)(ForwardText& text, long long pos);
+
+bool DigitAt(ForwardText& text, long long pos) { return IsDigit(text.At(pos)); }
+bool LineMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kLineMark); }
+bool StatMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kStatMark); }
+
+// Finds the first position at or after a given one, before the end of the
+// text, that its test accepts. The last answer is remembered: a search from a
+// later position that does not pass it has the same answer, which keeps the
+// reading of many lines linear even when an item lies far ahead.
+class ForwardSearch {
+public:
+    ForwardSearch(const char* fileName, HitTest hit) : text_(fileName), hit_(hit) {}
+
+    // -1 when there is no such position.
+    long long From(long long from) {
+        if (lastFrom_ >= 0 && from >= lastFrom_ && from <= lastFound_) return lastFound_;
+        for (long long p = from;; ++p) {
+            if (EndsText(text_.At(p))) return -1;
+            if (hit_(text_, p)) {
+                lastFrom_ = from;
+                lastFound_ = p;
+                return p;
+            }
+        }
+    }
+
+    // The number that begins at `at`, read as GetInt reads it.
+    int NumberAt(long long at) {
+        long long v = 0;
+        for (int i = 0; i < kNumberBytes; ++i) {
+            int c = text_.At(at + i);
+            if (!IsDigit(c)) break;
+            v = v * 10 + (c - '0');
+        }
+        if (at > 0 && text_.At(at - 1) == '-') v = -v;
+        return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+    }
+
+private:
+    ForwardText text_;
+    HitTest hit_;
+    long long lastFrom_ = -1;
+    long long lastFound_ = -1;
+};
+
+// Reads the question lines of a round file one after the other. Line j is
+// found after line j - 1, each item with its own forward reader; the results
+// are those of searching for the j-th "Q:" from `countAt`, then for the first
+// digit and the first "Stat:" after it, and the first digit after that.
+class QuestionLines {
+public:
+    QuestionLines(const char* fileName, long long countAt)
+        : next_(countAt),
+          lines_(fileName, LineMarkAt),
+          numbers_(fileName, DigitAt),
+          stats_(fileName, StatMarkAt),
+          statNumbers_(fileName, DigitAt) {}
+
+    // False when the line, its number or its status is missing.
+    bool Next(OrderEntry& entry) {
+        const long long mark = lines_.From(next_);
+        if (mark < 0) return false;
+        const long long line = mark + 2;
+        next_ = line;
+        const long long number = numbers_.From(line);
+        if (number < 0) return false;
+        const long long stat = stats_.From(line);
+        if (stat < 0) return false;
+        const long long statNumber = statNumbers_.From(stat + 1);
+        if (statNumber < 0) return false;
+        entry.questionNo = numbers_.NumberAt(number);
+        entry.stat = statNumbers_.NumberAt(statNumber);
+        return true;
+    }
+
+private:
+    long long next_;
+    ForwardSearch lines_;
+    ForwardSearch numbers_;
+    ForwardSearch stats_;
+    ForwardSearch statNumbers_;
+};
 
 // Writes `content` to `target` through a new file in the same folder that is
 // renamed over the target once it is complete and flushed to disk. False, with
@@ -240,16 +402,11 @@ int clQuestionOrder::LoadRoundFile(const char* name) {
     // holding "Q:" (a path on drive Q) is never taken for one.
     std::vector<OrderEntry> entries;
     entries.reserve(static_cast<std::size_t>(count < kInitialReserve ? count : kInitialReserve));
-    char rule[sizeof kQuestionLineRule];
+    QuestionLines lines(sfile, countAt);
     for (int j = 1; j <= count; ++j) {
-        FillRule(kQuestionLineRule, j, rule);
-        const int line = FindPosition(rule, sfile, kWideWindow, countAt, false);
-        if (line < 0) return 0;
-        const int numberAt = FindPosition(kNumberRule, sfile, kNumberWindow, line, false);
-        if (numberAt < 0) return 0;
-        const int statAt = FindPosition(kStatRule, sfile, kNumberWindow, line, false);
-        if (statAt < 0) return 0;
-        entries.push_back(OrderEntry{GetInt(sfile, numberAt), GetInt(sfile, statAt)});
+        OrderEntry entry{};
+        if (!lines.Next(entry)) return 0;
+        entries.push_back(entry);
     }
     if (count > 0) {
         order = new (std::nothrow) OrderEntry[entries.size()];
