@@ -221,11 +221,11 @@ void TypedAnswer() {
 
     if (answer > 0) {
         ui.iLastCorrectAnswer = answer;
-        SetColoursCorrect(kQuizFeedbackCorrect);
+        SetColoursCorrect(kSchemeCorrect);
         ui.QuizState = kQuizFeedbackCorrect;
         ui.TextAreaText = CopyText(CorrectFeedback(answer));
     } else {
-        SetColoursCorrect(kQuizFeedbackWrong);
+        SetColoursCorrect(kSchemeWrong);
         ui.QuizState = kQuizFeedbackWrong;
         ui.TextAreaText = CopyText(WrongFeedback());
     }

