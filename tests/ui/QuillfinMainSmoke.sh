@@ -8,7 +8,7 @@ set -u
 if [ "${1:-}" != "--inside" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" sh "$0" --inside "$@"
 fi
-binary="$2"
+binary="$(cd "$(dirname "$2")" && pwd)/$(basename "$2")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
