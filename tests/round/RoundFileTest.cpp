@@ -350,7 +350,7 @@ TEST(RoundFile, RandomRoundsSurviveSaveAndLoad) {
             e.questionNo = wide ? anyInt(gen) : small(gen);
             e.stat = wide ? anyInt(gen) : small(gen) % 3;
         }
-        std::string rf = dir.File("r" + std::to_string(trial % 3) + ".qfr");
+        std::string rf = dir.File(std::to_string(trial % 3) + ".qfr");
         clQuestionOrder round;
         SetName(round.qfile, qf);
         SetEntries(round, entries);
