@@ -58,10 +58,11 @@ public:
 
     // Replaces the round by the one saved in `name`. Returns 1 when every
     // entry was read and the count equals the number of questions in the
-    // named question file; entries that were read stay loaded either way.
-    // A file from which the question lines cannot all be read (count missing
-    // or negative, fewer lines than counted, a number missing) leaves an
-    // empty round that still names both files.
+    // named question file; when only the count differs, the round runs as read.
+    // A file from which the question lines cannot all be read (name or count
+    // missing, count negative, fewer lines than counted, a number missing)
+    // leaves an empty round that keeps the names read so far. Question lines
+    // are taken only after the count.
     int LoadRoundFile(const char* name);
 
     // Lists every question of the round on standard output (debugging aid).
