@@ -1,0 +1,96 @@
+# Helpers for the tests that run the Windows program under Wine: a private
+# virtual display, a fresh Wine prefix, screenshots of the main window's
+# client area and colour checks on them. Sourced by the test scripts; every
+# wait has a timeout, so a hung program fails the test instead of the run.
+
+# Wine from Debian's wine64 package; the "wine" launcher also works when
+# only the 64-bit half is installed, but it warns about the missing other half.
+WineBinary() {
+    if command -v wine64 >/dev/null; then
+        command -v wine64
+    elif [ -x /usr/lib/wine/wine64 ]; then
+        echo /usr/lib/wine/wine64
+    else
+        command -v wine
+    fi
+}
+
+WineserverBinary() {
+    if command -v wineserver >/dev/null; then
+        command -v wineserver
+    else
+        echo /usr/lib/wine/wineserver
+    fi
+}
+
+Fail() {
+    echo "${TEST_NAME:-wine test}: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a free display (the server picks the number, so parallel
+# runs cannot collide) and exports DISPLAY. Sets XVFB_PID.
+StartDisplay() {
+    local fifo="$WORK/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local number
+    read -r -t 20 number <"$fifo" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+    export DISPLAY=":$number"
+}
+
+# A fresh 64-bit Wine prefix in $WORK, quiet and without the Mono and Gecko
+# installers. Sets WINE.
+StartWine() {
+    export WINEPREFIX="$WORK/prefix" WINEARCH=win64 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+    WINE=$(WineBinary)
+    [ -n "$WINE" ] || Fail "wine is not installed"
+    timeout 180 "$WINE" wineboot -i >"$WORK/wineboot.log" 2>&1 ||
+        Fail "wineboot failed: $(tail -5 "$WORK/wineboot.log")"
+}
+
+# Ends what this session started: the prefix's Wine processes, then the display.
+StopSession() {
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        timeout 20 "$(WineserverBinary)" -k >/dev/null 2>&1 || true
+    fi
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    return 0
+}
+
+# Waits for the top-level window with exactly this title; prints its id.
+WaitForWindow() {
+    local title="$1" seconds="${2:-30}" id
+    id=$(timeout "$seconds" xdotool search --sync --name "^$title\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] || Fail "no window titled \"$title\" within ${seconds}s"
+    echo "$id"
+}
+
+# The colour of one pixel of an image as "r,g,b".
+Pixel() {
+    local at="p{$2,$3}"
+    convert "$1" -format "%[fx:round(255*$at.r)],%[fx:round(255*$at.g)],%[fx:round(255*$at.b)]\n" info:
+}
+
+# The height of the menu bar at the top of a screenshot of the main window:
+# the first row whose leftmost pixels have the client background colour.
+MenuBarHeight() {
+    local file="$1" background="$2"
+    convert "$file" -crop 1x80+1+0 +repage -depth 8 txt:- |
+        awk -v want="($background)" -F'[ :]+' '
+            NR > 1 { gsub(/ /, "", $0); split($0, a, ":"); split(a[1], xy, ",");
+                     if (index(a[2], want) == 1) { print xy[2]; exit } }'
+}
+
+# Screenshot of the window, to a PNG file.
+ShootWindow() {
+    local id="$1" file="$2" attempt
+    for attempt in 1 2 3 4 5; do
+        import -window "$id" "$file" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    Fail "no screenshot of window $id"
+}
