@@ -56,6 +56,10 @@ QImage* SurfaceOf(Dc* dc, Window** window = nullptr) {
     return nullptr;
 }
 
+bool Inside(const QImage& image, int x, int y) {
+    return x >= 0 && y >= 0 && x < image.width() && y < image.height();
+}
+
 void Repaint(Window* window, const QRect& rect) {
     if (window != nullptr && window->client != nullptr) window->client->update(rect);
 }
@@ -310,16 +314,18 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 }
 
 COLORREF GetPixel(HDC dc, int x, int y) {
-    QImage* surface = SurfaceOf(As<Dc>(dc));
-    if (surface == nullptr || !surface->valid(x, y)) return CLR_INVALID;
-    return ToColorRef(reinterpret_cast<const QRgb*>(surface->constScanLine(y))[x]);
+    const QImage* surface = SurfaceOf(As<Dc>(dc));
+    if (surface == nullptr || !Inside(*surface, x, y)) return CLR_INVALID;
+    const uchar* line = surface->constBits() + static_cast<qsizetype>(y) * surface->bytesPerLine();
+    return ToColorRef(reinterpret_cast<const QRgb*>(line)[x]);
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     Window* window = nullptr;
     QImage* surface = SurfaceOf(As<Dc>(dc), &window);
-    if (surface == nullptr || !surface->valid(x, y)) return static_cast<COLORREF>(-1);
-    reinterpret_cast<QRgb*>(surface->scanLine(y))[x] = ToQColor(color).rgb();
+    if (surface == nullptr || !Inside(*surface, x, y)) return static_cast<COLORREF>(-1);
+    reinterpret_cast<QRgb*>(surface->scanLine(y))[x] =
+        qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
     Repaint(window, QRect(x, y, 1, 1));
     return color & 0x00FFFFFF;
 }

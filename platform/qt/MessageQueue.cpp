@@ -174,6 +174,13 @@ void InstallInputFilter() {
     if (filter != nullptr || QCoreApplication::instance() == nullptr) return;
     filter = new InputFilter(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(filter);
+    // Widgets and fonts must go while the application still exists, not
+    // with the handle table at process exit.
+    qAddPostRoutine([] {
+        ResetWindows();
+        ResetGdi();
+        filter = nullptr;
+    });
 }
 
 void SetKeyState(int virtualKey, bool down) {
