@@ -132,7 +132,7 @@ std::string Rows16(bool is565) {
         for (std::uint32_t c : kPicture[static_cast<std::size_t>(r)]) {
             unsigned red = (c >> 16) >> 3, green = ((c >> 8) & 0xFF), blue = (c & 0xFF) >> 3;
             unsigned v = is565 ? (red << 11) | ((green >> 2) << 5) | blue
-                                 : (red << 10) | ((green >> 3) << 5) | blue;
+                               : (red << 10) | ((green >> 3) << 5) | blue;
             Put16(bytes, v);
         }
         data += Row(bytes);
