@@ -9,7 +9,7 @@ QUILLFIN_WITH_FUZZ=1 ./scripts/setup.sh
 seconds=${1:-60}
 shift || true
 build=${FUZZ_BUILD_DIR:-build-fuzz}
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLFIN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLFIN_FUZZ=ON -DQUILLFIN_GUI=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
