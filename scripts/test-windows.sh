@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # The Windows program: installs the cross compiler and Wine when missing,
-# builds build-win/quillfin.exe with the "windows" preset, plays a round with
-# it under Wine on a virtual display, then compares its screens with those of
-# the Linux build.
+# builds build-win/quillfin.exe with the "windows" preset and plays a round
+# with it under Wine on a virtual display; then builds the Linux program
+# (in $LINUX_BUILD_DIR, default build-winlinux) and compares the screens of
+# the two.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 QUILLFIN_WITH_WINDOWS=1 ./scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ./tests/windows/wine_test.sh build-win/quillfin.exe
+
+linux=${LINUX_BUILD_DIR:-build-winlinux}
+cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$linux" --target quillfin -j2
+./tests/windows/compare.sh build-win/quillfin.exe "$linux/quillfin" "${COMPARE_SHOTS:-out/windows-compare}"

@@ -61,12 +61,32 @@ StopSession() {
     return 0
 }
 
-# Waits for the top-level window with exactly this title; prints its id.
+# Waits for the visible window with exactly this title; prints its id. Call
+# it as id=$(WaitForWindow ...) || exit 1: a failure ends only the subshell.
 WaitForWindow() {
     local title="$1" seconds="${2:-30}" id
-    id=$(timeout "$seconds" xdotool search --sync --name "^$title\$" 2>/dev/null | head -n 1)
+    id=$(timeout "$seconds" xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null |
+        head -n 1)
     [ -n "$id" ] || Fail "no window titled \"$title\" within ${seconds}s"
     echo "$id"
+}
+
+# File > New round by keyboard, retried: a key pressed while the window is
+# still settling may be lost. Prints the open dialog's window id.
+OpenNewRoundDialog() {
+    local wid="$1" dialog="" attempt
+    for attempt in 1 2 3 4; do
+        timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
+        xdotool key alt+f
+        sleep 0.3
+        xdotool key n
+        dialog=$(timeout 8 xdotool search --sync --onlyvisible --name '^Open$' 2>/dev/null |
+            head -n 1)
+        [ -n "$dialog" ] && break
+        xdotool key Escape # closes the menu if it opened without its item
+    done
+    [ -n "$dialog" ] || Fail "File > New round opened no dialog"
+    echo "$dialog"
 }
 
 # The colour of one pixel of an image as "r,g,b".
@@ -88,6 +108,7 @@ MenuBarHeight() {
 # Screenshot of the window, to a PNG file.
 ShootWindow() {
     local id="$1" file="$2" attempt
+    [ -n "$id" ] || Fail "no window to take a screenshot of"
     for attempt in 1 2 3 4 5; do
         import -window "$id" "$file" 2>/dev/null && return 0
         sleep 0.2

@@ -28,7 +28,7 @@ cd "$WORK" || exit 1
 "$WINE" "$exe" >"$WORK/program.log" 2>&1 &
 program=$!
 
-wid=$(WaitForWindow Quillfin 60)
+wid=$(WaitForWindow Quillfin 60) || exit 1
 # Keys go to the window under the pointer's focus; Wine focuses its own window.
 xdotool mousemove --window "$wid" 200 300
 
@@ -84,10 +84,7 @@ WaitForQuestion() {
     Fail "no question appeared after the question file was chosen"
 }
 
-xdotool key alt+f
-sleep 0.3
-xdotool key n
-dialog=$(WaitForWindow Open 20)
+dialog=$(OpenNewRoundDialog "$wid") || exit 1
 xdotool type --delay 15 "Z:${quiz//\//\\}"
 xdotool key Return
 for _ in $(seq 1 50); do
