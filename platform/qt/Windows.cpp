@@ -178,9 +178,14 @@ private:
     HWND hwnd_;
 };
 
+// An EDIT without WS_BORDER, the only kind the program makes: white to its
+// edges, with no frame of its own (the program frames it on the canvas).
 class EditControl : public QLineEdit {
 public:
-    EditControl(HWND hwnd, QWidget* parent) : QLineEdit(parent) { Tag(this, hwnd); }
+    EditControl(HWND hwnd, QWidget* parent) : QLineEdit(parent) {
+        Tag(this, hwnd);
+        setFrame(false);
+    }
 };
 
 Window* NewWindow(HWND* hwnd) {
