@@ -1,7 +1,6 @@
 // A fuzzed BMP, loaded as a question picture and as its zone bitmap, with
 // zone marking, on the offscreen platform.
 #include <QApplication>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,7 +21,8 @@ std::string SmallPicture() {
     const int size = 54 + row * height;
     std::string bmp(static_cast<std::size_t>(size), '\0');
     auto put32 = [&](int at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bmp[static_cast<std::size_t>(at + i)] = static_cast<char>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            bmp[static_cast<std::size_t>(at + i)] = static_cast<char>(v >> (8 * i));
     };
     bmp[0] = 'B';
     bmp[1] = 'M';

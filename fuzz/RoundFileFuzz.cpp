@@ -36,7 +36,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = ScratchPath("round");
     static const std::string saved = ScratchPath("round-saved");
-    WriteScratch(path, data, size);
+    if (WriteScratchOrBig(path, data, size)) {
+        clQuestionOrder round;
+        round.LoadRoundFile(path.c_str());
+        return 0;
+    }
 
     clQuestionOrder round;
     round.LoadRoundFile(path.c_str());

@@ -88,6 +88,25 @@ class ForwardText {
 public:
     explicit ForwardText(const char* fileName) : name_(fileName), buffer_(kKeep + kBlock) {}
 
+    // The loaded bytes from `pos` on, up to the first zero byte among them;
+    // `endsText` tells whether such a zero byte cut the span. False past the
+    // end of the file.
+    bool Span(long long pos, const char*& data, std::size_t& size, bool& endsText) {
+        if (At(pos) < 0) return false;
+        const std::size_t at = static_cast<std::size_t>(pos - start_);
+        if (zeroFrom_ != start_) {
+            const void* zero = std::memchr(buffer_.data(), '\0', have_);
+            zeroAt_ =
+                zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.data())
+                     : have_;
+            zeroFrom_ = start_;
+        }
+        data = buffer_.data() + at;
+        endsText = zeroAt_ < have_;
+        size = zeroAt_ > at ? zeroAt_ - at : 0;
+        return true;
+    }
+
     // The byte at `pos` (0 .. 255), or -1 past the end of the file.
     int At(long long pos) {
         if ((pos < start_ || pos >= start_ + static_cast<long long>(have_)) && !Fill(pos)) {
@@ -100,6 +119,7 @@ private:
     static constexpr std::size_t kKeep = 64;
 
     bool Fill(long long pos) {
+        zeroFrom_ = -1;
         if (!opened_ || pos < start_) {
             file_ = OpenFileAt(name_, pos);
             opened_ = true;
@@ -119,6 +139,7 @@ private:
             }
             have_ += got;
         }
+        zeroFrom_ = -1;
         return true;
     }
 
@@ -129,11 +150,11 @@ private:
     long long start_ = 0;
     std::size_t have_ = 0;
     std::vector<char> buffer_;
+    long long zeroFrom_ = -1;  // start_ for which zeroAt_ was computed
+    std::size_t zeroAt_ = 0;   // index of the first zero byte loaded, or have_
 };
 
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-// The text ends at its first zero byte or at the end of the file.
-bool EndsText(int c) { return c <= 0; }
 
 template <std::size_t N>
 bool BeginsWith(ForwardText& text, long long pos, const char (&literal)[N]) {
@@ -157,18 +178,39 @@ bool StatMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos,
 // reading of many lines linear even when an item lies far ahead.
 class ForwardSearch {
 public:
-    ForwardSearch(const char* fileName, HitTest hit) : text_(fileName), hit_(hit) {}
+    // `first` is the byte every hit begins with, or 0 when a hit is a digit.
+    ForwardSearch(const char* fileName, HitTest hit, char first)
+        : text_(fileName), hit_(hit), first_(first) {}
 
     // -1 when there is no such position.
     long long From(long long from) {
         if (lastFrom_ >= 0 && from >= lastFrom_ && from <= lastFound_) return lastFound_;
-        for (long long p = from;; ++p) {
-            if (EndsText(text_.At(p))) return -1;
-            if (hit_(text_, p)) {
-                lastFrom_ = from;
-                lastFound_ = p;
-                return p;
+        // Candidates are found a loaded stretch at a time; only they are tested.
+        for (long long p = from;;) {
+            const char* data = nullptr;
+            std::size_t size = 0;
+            bool endsText = false;
+            if (!text_.Span(p, data, size, endsText)) return -1;
+            const std::size_t limit = size;
+            std::size_t i = 0;
+            if (first_ != '\0') {
+                const void* hit = std::memchr(data, first_, limit);
+                i = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : limit;
+            } else {
+                while (i < limit && !IsDigit(static_cast<unsigned char>(data[i]))) ++i;
             }
+            if (i < limit) {
+                const long long candidate = p + static_cast<long long>(i);
+                if (hit_(text_, candidate)) {
+                    lastFrom_ = from;
+                    lastFound_ = candidate;
+                    return candidate;
+                }
+                p = candidate + 1;
+                continue;
+            }
+            if (endsText) return -1;
+            p += static_cast<long long>(size);
         }
     }
 
@@ -187,6 +229,7 @@ public:
 private:
     ForwardText text_;
     HitTest hit_;
+    char first_;
     long long lastFrom_ = -1;
     long long lastFound_ = -1;
 };
@@ -199,10 +242,10 @@ class QuestionLines {
 public:
     QuestionLines(const char* fileName, long long countAt)
         : next_(countAt),
-          lines_(fileName, LineMarkAt),
-          numbers_(fileName, DigitAt),
-          stats_(fileName, StatMarkAt),
-          statNumbers_(fileName, DigitAt) {}
+          lines_(fileName, LineMarkAt, kLineMark[0]),
+          numbers_(fileName, DigitAt, '\0'),
+          stats_(fileName, StatMarkAt, kStatMark[0]),
+          statNumbers_(fileName, DigitAt, '\0') {}
 
     // False when the line, its number or its status is missing.
     bool Next(OrderEntry& entry) {

@@ -61,9 +61,22 @@ void clRuleChecker::Interest::Add(unsigned char b) {
 
 void clRuleChecker::Interest::AddLiteral(const char* s, int length) {
     Add(static_cast<unsigned char>(s[0]));
+    if (literalCount == kMaxLiterals) {
+        any = true;
+        return;
+    }
+    literals[literalCount] = s;
+    literalLengths[literalCount] = length;
     ++literalCount;
-    literal = s;
-    literalLength = length;
+}
+
+bool clRuleChecker::Interest::AnyLiteralAt(const char* window) const {
+    for (int i = 0; i < literalCount; ++i) {
+        if (std::memcmp(window, literals[i], static_cast<std::size_t>(literalLengths[i])) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 clRuleChecker::clRuleChecker()
@@ -395,18 +408,6 @@ auto ByteScan(unsigned char b) {
     };
 }
 
-// Moves to the next position where `literal` matches whole, or to the end of
-// the text. The window's bytes are present at every position, so the
-// comparison reads only loaded bytes.
-void SkipToLiteral(WindowedFile& text, const char* literal, int length) {
-    for (;;) {
-        text.SkipTo(ByteScan(static_cast<unsigned char>(literal[0])));
-        const char* w = text.Window();
-        if (*w == '\0' || std::memcmp(w, literal, static_cast<std::size_t>(length)) == 0) return;
-        text.Advance(1);
-    }
-}
-
 // A TIME whose inner rule is a single literal of AFTER or BEFORE.
 bool IsTimeOverLeafLiteral(const clRuleChecker& chain) {
     const clRuleChecker* leaf = chain.RC;
@@ -486,22 +487,32 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
         if (interest.any || interest.nonDigits) continue;
         if (!interest.digits && interest.byteCount == 0) {
             text.SkipTo([](const char*, const char*) -> const char* { return nullptr; });
-        } else if (!interest.digits && interest.byteCount == 1 && interest.literalCount == 1) {
-            SkipToLiteral(text, interest.literal, interest.literalLength);
-        } else if (!interest.digits && interest.byteCount == 1) {
-            text.SkipTo(ByteScan(interest.bytes[0]));
-        } else {
+            continue;
+        }
+        const bool oneByte = !interest.digits && interest.byteCount == 1;
+        if (!oneByte) {
             table.fill(false);
             if (interest.digits) {
                 for (char c = '0'; c <= '9'; ++c) table[static_cast<unsigned char>(c)] = true;
             }
             for (int i = 0; i < interest.byteCount; ++i) table[interest.bytes[i]] = true;
-            text.SkipTo([&table](const char* from, const char* to) -> const char* {
-                for (const char* p = from; p < to; ++p) {
-                    if (table[static_cast<unsigned char>(*p)]) return p;
-                }
-                return nullptr;
-            });
+        }
+        // A candidate byte where no literal matches whole and no digit is
+        // wanted is passed over like any other position.
+        for (;;) {
+            if (oneByte) {
+                text.SkipTo(ByteScan(interest.bytes[0]));
+            } else {
+                text.SkipTo([&table](const char* from, const char* to) -> const char* {
+                    for (const char* p = from; p < to; ++p) {
+                        if (table[static_cast<unsigned char>(*p)]) return p;
+                    }
+                    return nullptr;
+                });
+            }
+            const char* w = text.Window();
+            if (*w == '\0' || (interest.digits && IsDigit(*w)) || interest.AnyLiteralAt(w)) break;
+            text.Advance(1);
         }
     }
 }

@@ -55,13 +55,15 @@ public:
         bool nonDigits = false;  // any byte but '0'..'9'
         int byteCount = 0;
         unsigned char bytes[8] = {};
-        // The literal behind the bytes when exactly one literal and nothing
-        // else is of interest: only a position where it matches whole needs a step.
+        // The literals behind the bytes: a position whose first byte is one
+        // of them needs a step only where one of the literals matches whole.
+        static constexpr int kMaxLiterals = 8;
         int literalCount = 0;
-        const char* literal = nullptr;
-        int literalLength = 0;
+        const char* literals[kMaxLiterals] = {};
+        int literalLengths[kMaxLiterals] = {};
         void Add(unsigned char b);
         void AddLiteral(const char* s, int length);
+        bool AnyLiteralAt(const char* window) const;
     };
     void CollectInterest(Interest& interest) const;
 
