@@ -1,5 +1,8 @@
 #include "round/QuestionOrder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -11,8 +14,9 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -272,6 +276,23 @@ private:
     ForwardSearch statNumbers_;
 };
 
+// Creates `path` for binary writing, failing when it already exists.
+std::FILE* CreateNewFile(const std::string& path) {
+#ifdef _WIN32
+    int fd =
+        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::_fdopen(fd, "wb");
+    if (!f) ::_close(fd);
+#else
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+#endif
+    return f;
+}
+
 // Writes `content` to `target` through a new file in the same folder that is
 // renamed over the target once it is complete and flushed to disk. False, with
 // the target untouched and no new file left behind, when any step fails.
@@ -283,8 +304,7 @@ bool ReplaceFile(const char* target, const std::string& content) {
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         fs::path temp = folder / (".quillfin-save-" + std::to_string(attempt) + ".tmp");
-        // "x": never open a file that already exists.
-        std::FILE* f = std::fopen(temp.string().c_str(), "wbx");
+        std::FILE* f = CreateNewFile(temp.string());
         if (!f) {
             if (fs::exists(temp, ec)) continue;
             return false;
