@@ -376,13 +376,14 @@ private:
         std::memmove(buffer_.data(), buffer_.data() + base_, kept);
         base_ = 0;
         have_ = kept;
-        std::size_t room = buffer_.size() - 1 - have_;
-        while (room > 0 && !eof_) {
+        // Most searches end near their start: read a little first, more later.
+        const std::size_t target = std::min(buffer_.size() - 1, kept + fill_);
+        fill_ = std::min(fill_ * 4, kBlock);
+        while (have_ < target && !eof_) {
             std::size_t got =
-                file_ ? ReadBlock(file_.get(), buffer_.data() + have_, room, offset_) : 0;
+                file_ ? ReadBlock(file_.get(), buffer_.data() + have_, target - have_, offset_) : 0;
             if (got == 0) eof_ = true;
             have_ += got;
-            room -= got;
         }
         if (eof_) buffer_[have_] = '\0';
         const void* zero = std::memchr(buffer_.data(), '\0', have_);
@@ -393,6 +394,7 @@ private:
     FileHandle file_;
     long long offset_;
     std::size_t window_;
+    std::size_t fill_ = 4096;
     std::vector<char> buffer_;
     std::size_t base_ = 0;
     std::size_t have_ = 0;
