@@ -19,9 +19,10 @@ inline void WriteScratch(const std::string& path, const std::uint8_t* data, std:
     std::fclose(f);
 }
 
-// Inputs that begin with these two bytes stand for a file of about 10 MB: the
-// rest of the input repeated. They check that no single operation on a big
-// hostile file takes long (the runner's -timeout).
+// Inputs that begin with these two bytes stand for a file of 10 MB or more:
+// the input from its fourth byte on, repeated. The third byte chooses the one
+// operation that runs on it, so that the runner's -timeout bounds a single
+// operation on a big hostile file.
 constexpr std::uint8_t kBigFileMark[2] = {0xFF, 0xFE};
 constexpr std::size_t kBigFileBytes = 10u << 20;
 
@@ -31,10 +32,11 @@ inline bool WriteScratchOrBig(const std::string& path, const std::uint8_t* data,
         WriteScratch(path, data, size);
         return false;
     }
-    std::string unit(reinterpret_cast<const char*>(data) + 2, size - 2);
-    std::string big;
-    big.reserve(kBigFileBytes + unit.size());
-    while (big.size() < kBigFileBytes) big += unit;
+    std::string big(reinterpret_cast<const char*>(data) + 3, size - 3);
+    if (big.empty()) big = " ";
+    while (big.size() < kBigFileBytes)
+        big += big;  // doubling: a few copies, not millions of appends
+    big.resize(kBigFileBytes);
     WriteScratch(path, reinterpret_cast<const std::uint8_t*>(big.data()), big.size());
     return true;
 }
