@@ -162,6 +162,12 @@ bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 
 template <std::size_t N>
 bool BeginsWith(ForwardText& text, long long pos, const char (&literal)[N]) {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    bool endsText = false;
+    if (text.Span(pos, data, size, endsText) && size >= N - 1) {
+        return std::memcmp(data, literal, N - 1) == 0;
+    }
     for (std::size_t i = 0; i + 1 < N; ++i) {
         if (text.At(pos + static_cast<long long>(i)) != static_cast<unsigned char>(literal[i])) {
             return false;
@@ -221,10 +227,21 @@ public:
     // The number that begins at `at`, read as GetInt reads it.
     int NumberAt(long long at) {
         long long v = 0;
-        for (int i = 0; i < kNumberBytes; ++i) {
-            int c = text_.At(at + i);
-            if (!IsDigit(c)) break;
-            v = v * 10 + (c - '0');
+        const char* data = nullptr;
+        std::size_t size = 0;
+        bool endsText = false;
+        if (text_.Span(at, data, size, endsText) && (size >= kNumberBytes || endsText)) {
+            // The digits are loaded (or the text ends among them): read them in place.
+            const std::size_t n = size < kNumberBytes ? size : kNumberBytes;
+            for (std::size_t i = 0; i < n && IsDigit(static_cast<unsigned char>(data[i])); ++i) {
+                v = v * 10 + (data[i] - '0');
+            }
+        } else {
+            for (int i = 0; i < kNumberBytes; ++i) {
+                int c = text_.At(at + i);
+                if (!IsDigit(c)) break;
+                v = v * 10 + (c - '0');
+            }
         }
         if (at > 0 && text_.At(at - 1) == '-') v = -v;
         return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
