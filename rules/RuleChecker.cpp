@@ -68,13 +68,26 @@ void clRuleChecker::Interest::AddLiteral(const char* s, int length) {
     literals[literalCount] = s;
     literalLengths[literalCount] = length;
     ++literalCount;
+    if (length < 2) {
+        allHaveSecond = false;
+    } else {
+        const unsigned char second = static_cast<unsigned char>(s[1]);
+        secondBytes[second >> 6] |= 1ULL << (second & 63);
+    }
 }
 
 bool clRuleChecker::Interest::AnyLiteralAt(const char* window) const {
+    if (allHaveSecond) {
+        const unsigned char second = static_cast<unsigned char>(window[1]);
+        if (((secondBytes[second >> 6] >> (second & 63)) & 1ULL) == 0) return false;
+    }
+    // Literals are short: a byte loop beats a library call per candidate.
     for (int i = 0; i < literalCount; ++i) {
-        if (std::memcmp(window, literals[i], static_cast<std::size_t>(literalLengths[i])) == 0) {
-            return true;
-        }
+        const char* literal = literals[i];
+        const int length = literalLengths[i];
+        int j = 0;
+        while (j < length && window[j] == literal[j]) ++j;
+        if (j == length) return true;
     }
     return false;
 }
@@ -349,15 +362,22 @@ public:
     }
 
     // Moves to the first position at or after the current one that `scan`
-    // reports (scan(from, to) returns a pointer into [from, to) or null), or
-    // to the end of the text.
-    template <typename Scan>
-    void SkipTo(Scan scan) {
+    // reports (scan(from, to) returns a pointer into [from, to) or null) and
+    // `accept` takes, or to the end of the text. `accept` sees a position only
+    // when its whole window is loaded; a candidate nearer the end of what is
+    // loaded is returned untested, for the caller to test after the refill.
+    template <typename Scan, typename Accept>
+    void SkipTo(Scan scan, Accept accept) {
         for (;;) {
-            std::size_t limit = std::min(zeroAt_, have_);
+            const std::size_t limit = std::min(zeroAt_, have_);
             const char* from = buffer_.data() + base_;
             const char* to = buffer_.data() + limit;
+            const char* loaded =
+                EndIsLoaded() || have_ < window_ + 1
+                    ? to
+                    : std::min<const char*>(to, buffer_.data() + have_ - window_ - 1);
             const char* hit = scan(from, to);
+            while (hit && hit < loaded && !accept(hit)) hit = scan(hit + 1, to);
             if (hit) {
                 Advance(static_cast<std::size_t>(hit - from));
                 return;
@@ -366,6 +386,11 @@ public:
             if (base_ >= have_ && eof_) return;
             if (base_ == zeroAt_) return;
         }
+    }
+
+    template <typename Scan>
+    void SkipTo(Scan scan) {
+        SkipTo(scan, [](const char*) { return true; });
     }
 
 private:
@@ -440,7 +465,9 @@ int CountLeafLiteral(clRuleChecker& chain, WindowedFile& text) {
             p = static_cast<const char*>(
                 std::memchr(p, first, static_cast<std::size_t>(last - p + 1)));
             if (!p) break;
-            if (length > 1 && std::memcmp(p + 1, literal + 1, length - 1) != 0) continue;
+            std::size_t j = 1;
+            while (j < length && p[j] == literal[j]) ++j;
+            if (j < length) continue;
             if (chain.nextstat < INT_MAX) ++chain.nextstat;
             if (chain.nextstat == chain.value) {
                 long long found =
@@ -501,16 +528,21 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
         }
         // A candidate byte where no literal matches whole and no digit is
         // wanted is passed over like any other position.
+        auto acts = [&interest](const char* w) {
+            return (interest.digits && IsDigit(*w)) || interest.AnyLiteralAt(w);
+        };
         for (;;) {
             if (oneByte) {
-                text.SkipTo(ByteScan(interest.bytes[0]));
+                text.SkipTo(ByteScan(interest.bytes[0]), acts);
             } else {
-                text.SkipTo([&table](const char* from, const char* to) -> const char* {
-                    for (const char* p = from; p < to; ++p) {
-                        if (table[static_cast<unsigned char>(*p)]) return p;
-                    }
-                    return nullptr;
-                });
+                text.SkipTo(
+                    [&table](const char* from, const char* to) -> const char* {
+                        for (const char* p = from; p < to; ++p) {
+                            if (table[static_cast<unsigned char>(*p)]) return p;
+                        }
+                        return nullptr;
+                    },
+                    acts);
             }
             const char* w = text.Window();
             if (*w == '\0' || (interest.digits && IsDigit(*w)) || interest.AnyLiteralAt(w)) break;

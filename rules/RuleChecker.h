@@ -61,6 +61,10 @@ public:
         int literalCount = 0;
         const char* literals[kMaxLiterals] = {};
         int literalLengths[kMaxLiterals] = {};
+        // The second bytes of the literals, when every literal has one: a
+        // quick test that turns most candidates away.
+        bool allHaveSecond = true;
+        unsigned long long secondBytes[4] = {};
         void Add(unsigned char b);
         void AddLiteral(const char* s, int length);
         bool AnyLiteralAt(const char* window) const;
