@@ -16,6 +16,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=()
   for t in "$build"/fuzz/fuzz_*; do [ -x "$t" ] && targets+=("$(basename "$t" | sed 's/^fuzz_//')"); done
 fi
+# Allocations that system libraries behind Qt keep for the life of the process.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
 mkdir -p out/fuzz/findings
 status=0
 for t in "${targets[@]}"; do
