@@ -25,7 +25,7 @@ for t in "${targets[@]}"; do
   echo "== fuzz_$t for ${seconds}s"
   # No single question-file or round-file operation may take a second, so a
   # hostile file cannot freeze the window; pictures of up to 64 megapixels get longer.
-  limit=1
+  limit=${FUZZ_TIMEOUT:-1}
   [ "$t" = bmp ] && limit=10
   if ! QT_QPA_PLATFORM=offscreen "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout="$limit" -rss_limit_mb=2048 \
       -artifact_prefix=out/fuzz/findings/ -print_final_stats=1 "out/fuzz/$t" "fuzz/corpus/$t" \
