@@ -344,6 +344,16 @@ bool ReplaceFile(const char* target, const std::string& content) {
 
 }  // namespace
 
+bool IsRoundFile(const char* fileName) {
+    constexpr std::size_t magicLength = sizeof(kRoundFileMagic) - 1;
+    FileHandle file = OpenFileAt(fileName, 0);
+    if (!file) return false;
+    char head[magicLength];
+    long long offset = 0;
+    return ReadBlock(file.get(), head, magicLength, offset) == magicLength &&
+           std::memcmp(head, kRoundFileMagic, magicLength) == 0;
+}
+
 clQuestionOrder::clQuestionOrder() : order(nullptr), qfile(nullptr), sfile(nullptr), qantal(0) {}
 
 clQuestionOrder::~clQuestionOrder() {

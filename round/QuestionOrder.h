@@ -13,6 +13,14 @@ struct OrderEntry {
     int stat;
 };
 
+// The one rule that tells a round file from a question file: a round file
+// starts with the bytes `qfile: "`. False for anything that cannot be read.
+bool IsRoundFile(const char* fileName);
+
+// The bytes every round file starts with, for readers that test them elsewhere
+// (the desktop's file type recognition uses the same ones).
+constexpr char kRoundFileMagic[] = "qfile: \"";
+
 class clQuestionOrder {
 public:
     clQuestionOrder();

@@ -360,3 +360,32 @@ TEST(RoundFile, RandomRoundsSurviveSaveAndLoad) {
         EXPECT_EQ(AsPairs(loaded), AsPairs(entries));
     }
 }
+
+TEST(IsRoundFile, TellsRoundFilesFromEverythingElse) {
+    TempDir dir;
+    dir.Write("q.txt", QuestionFile(2));
+    clQuestionOrder saved;
+    ASSERT_EQ(1, saved.LoadQuestionFile(dir.File("q.txt").c_str()));
+    ASSERT_EQ(1, saved.SaveRoundFile(dir.File("saved.qfr").c_str()));
+
+    struct Case {
+        const char* what;
+        std::string path;
+        bool isRound;
+    } cases[] = {
+        {"a round file as saved", dir.File("saved.qfr"), true},
+        {"only the opening bytes", dir.Write("bare.qfr", "qfile: \""), true},
+        {"a question file", dir.File("q.txt"), false},
+        {"one byte short", dir.Write("short.qfr", "qfile: "), false},
+        {"other case", dir.Write("case.qfr", "QFILE: \"x\"\r\n"), false},
+        {"a blank before", dir.Write("blank.qfr", " qfile: \"x\"\r\n"), false},
+        {"empty", dir.Write("empty.qfr", ""), false},
+        {"missing", dir.File("missing.qfr"), false},
+        {"a folder", dir.Path().string(), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.isRound, IsRoundFile(c.path.c_str()));
+    }
+    EXPECT_FALSE(IsRoundFile(nullptr));
+}
