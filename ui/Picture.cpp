@@ -1,5 +1,6 @@
 #include "ui/Picture.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -122,6 +123,32 @@ bool MarkZone(HINSTANCE instance, int width, int height, int red, int green, int
     return true;
 }
 
+// The size at which a picture of w x h is drawn in a client area of W x H:
+// its own size when it fits into W - 22 by H - 167, else scaled by the
+// smaller of the two ratios so that it fits on both axes. The scaled side
+// takes the whole room on its axis and the other side is truncated. A room
+// below one pixel counts as one, so the result is never below 1 x 1.
+void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth,
+                int& drawnHeight) {
+    const int roomAcross = std::max(clientWidth - kMarginAcross, 1);
+    const int roomDown = std::max(clientHeight - kSpaceBelow, 1);
+    drawnWidth = w;
+    drawnHeight = h;
+    if (w <= roomAcross && h <= roomDown) return;
+    // roomAcross / w <= roomDown / h, compared without rounding; a tie scales by width.
+    const bool widthTighter =
+        static_cast<long long>(roomAcross) * h <= static_cast<long long>(roomDown) * w;
+    if (widthTighter) {
+        drawnWidth = roomAcross;
+        drawnHeight = static_cast<int>(static_cast<double>(roomAcross) / w * h);
+    } else {
+        drawnHeight = roomDown;
+        drawnWidth = static_cast<int>(static_cast<double>(roomDown) / h * w);
+    }
+    drawnWidth = std::max(drawnWidth, 1);
+    drawnHeight = std::max(drawnHeight, 1);
+}
+
 }  // namespace
 
 std::string FindBitmapFile(const char* name) {
@@ -184,21 +211,9 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
         return false;
     HDC dc = GetDC(hwnd);
 
-    int drawnWidth = pictureWidth;
-    int drawnHeight = pictureHeight;
-    int slackAcross = width - pictureWidth - kMarginAcross;
-    int slackDown = height - pictureHeight - kSpaceBelow;
-    if (slackAcross <= slackDown) {
-        if (!(width - kMarginAcross > pictureWidth)) {
-            drawnWidth = width - kMarginAcross;
-            drawnHeight = static_cast<int>(static_cast<double>(width - kMarginAcross) /
-                                           pictureWidth * pictureHeight);
-        }
-    } else if (!(height - kSpaceBelow > pictureHeight)) {
-        drawnHeight = height - kSpaceBelow;
-        drawnWidth = static_cast<int>(static_cast<double>(height - kSpaceBelow) / pictureHeight *
-                                      pictureWidth);
-    }
+    int drawnWidth = 0;
+    int drawnHeight = 0;
+    FitPicture(pictureWidth, pictureHeight, width, height, drawnWidth, drawnHeight);
     int left = static_cast<int>(width / 2.0 - drawnWidth / 2.0);
 
     ui.iPictureWidth = drawnWidth;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -273,9 +274,51 @@ TEST_F(Picture, DisplayScalesCentresAndFrames) {
     }
 }
 
-TEST_F(Picture, DisplayWithoutRoomFailsButStillFrames) {
-    ASSERT_TRUE(LoadNewPicture(picture.c_str(), hwnd, instance, -1, -1, -1));
-    EXPECT_FALSE(DisplayPicture(hwnd, instance, 20, 100)) << "nothing left to draw into";
+TEST_F(Picture, BigPictureFitsOnBothAxesAtEveryWindowSize) {
+    std::string big =
+        dir.Write("big.bmp", Bmp24(4000, 3000, [](int, int) { return kPictureColour; }));
+    ASSERT_TRUE(LoadNewPicture(big.c_str(), hwnd, instance, -1, -1, -1));
+    struct Case {
+        int clientWidth, clientHeight;
+        int left, width, height;
+    };
+    const Case cases[] = {
+        {1000, 600, 211, 577, 433},  // wide and low: the height decides
+        {1000, 3000, 11, 978, 733},  // narrow and tall: the width decides
+        {1400, 500, 478, 444, 333},  // both slacks negative, the height tighter
+        {422, 467, 11, 400, 300},    // both ratios equal
+        {800, 180, 391, 17, 13},     // a few rows left for the picture
+        {1000, 167, 499, 1, 1},      // no row left: still one pixel
+        {20, 100, 9, 1, 1},          // no room on either axis
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.clientWidth) + "x" + std::to_string(c.clientHeight));
+        qt::ResizeClient(hwnd, c.clientWidth, c.clientHeight);
+        HDC dc = GetDC(hwnd);
+        HBRUSH black = CreateSolidBrush(0);
+        RECT all{0, 0, c.clientWidth, c.clientHeight};
+        FillRect(dc, &all, black);
+        ReleaseDC(hwnd, dc);
+        DeleteObject(black);
+
+        EXPECT_TRUE(DisplayPicture(hwnd, instance, c.clientWidth, c.clientHeight));
+        EXPECT_EQ(Ui().iPictureLeft, c.left);
+        EXPECT_EQ(Ui().iPictureWidth, c.width);
+        EXPECT_EQ(Ui().iPictureHeight, c.height);
+        EXPECT_LE(Ui().iPictureWidth, std::max(c.clientWidth - 22, 1));
+        EXPECT_LE(Ui().iPictureHeight, std::max(c.clientHeight - 167, 1));
+
+        // Nothing is drawn below the picture, where the question goes.
+        QImage canvas = qt::ClientCanvas(hwnd);
+        const int below = 10 + c.height;
+        ASSERT_LT(below, canvas.height());
+        for (int x = 0; x < canvas.width(); x += 7)
+            ASSERT_EQ(canvas.pixel(x, below) & 0xFFFFFF, 0u) << x;
+        EXPECT_NE(canvas.pixel(c.left, 10) & 0xFFFFFF, 0u) << "the picture's corner is drawn";
+    }
+}
+
+TEST_F(Picture, DisplayWithoutAPictureFails) {
     ResetUiState();
     EXPECT_FALSE(DisplayPicture(hwnd, instance, 800, 600)) << "no picture loaded";
 }

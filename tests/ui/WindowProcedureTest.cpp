@@ -233,6 +233,38 @@ TEST_F(ZoneClick, ClickOnTheZoneIsRightAndOffItWrong) {
     EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
 }
 
+TEST_F(ZoneClick, BigPictureFittedToALowWindowMapsClicksThroughTheDrawnSize) {
+    // 2400 x 1200 in 1000 x 600 is drawn 866 x 433: the height decides, though
+    // the width has less slack in pixels.
+    dir.Write("big.bmp", MakeBmp(2400, 1200, [](int, int) { return RGB(100, 100, 100); }));
+    dir.Write("big-zone.bmp", MakeBmp(2400, 1200, [](int, int y) {
+                  return y >= 1100 ? RGB(255, 7, 9) : RGB(0, 0, 0);
+              }));
+    const std::string big = dir.Write(
+        "big.txt",
+        "\244Q \"Lower part\" \244P \"big.bmp\" \244A \244Z \"big-zone.bmp\" \244F zr 255 "
+        "\244E\r\n");
+    seams::ResizeClient(Main(), 1000, 600);
+    Pump();
+    LoadRound(big, {1, 1});
+    ASSERT_EQ(ui().QuizState, kQuizAwaitZoneClick);
+    EXPECT_EQ(ui().iPictureLeft, 67);
+    EXPECT_EQ(ui().iPictureWidth, 866);
+    EXPECT_EQ(ui().iPictureHeight, 433);
+
+    for (int y : {431, 460}) {  // on the bottom frame; below the picture
+        ClickPicture(300, y);
+        EXPECT_EQ(ui().QuizState, kQuizAwaitZoneClick) << y;
+    }
+    ClickPicture(300, 420);  // zone row 420 * 2400 / 866 = 1163
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
+
+    PressEnter();
+    ASSERT_EQ(ui().QuizState, kQuizAwaitZoneClick);
+    ClickPicture(300, 395);  // zone row 1094, just above the zone
+    EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
+}
+
 TEST_F(ZoneClick, ClicksWhileInactiveAreIgnored) {
     LoadRound(file, {1});
     seams::SetActive(Main(), false);
