@@ -1,5 +1,7 @@
 #include "questions/Question.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -102,33 +104,64 @@ short ZoneComponent(int value) {
 // keeps long answer lists linear.
 struct AnswerList {
     int quotes = 0;
-    std::vector<std::string> texts;  // complete pairs only
+    std::vector<std::string> texts;            // complete pairs only
+    std::vector<int>* quoteOffsets = nullptr;  // filled when not null
+    long long end = -1;                        // the byte that ended the list, or the file's end
 };
 
-AnswerList ReadAnswerList(const char* questionFile, int start) {
-    AnswerList list;
+void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
     FileHandle file = OpenFileAt(questionFile, start);
-    if (!file) return list;
-    constexpr std::size_t kBlock = 1 << 16;
-    std::vector<char> block(kBlock);
+    if (!file) return;
+    // Most lists are short: read a little first, more when the list goes on.
+    std::size_t blockSize = 4096;
+    constexpr std::size_t kLargestBlock = 1 << 16;
+    std::vector<char> block(kLargestBlock);
     long long offset = start;
     std::string current;
     for (;;) {
-        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
-        if (got == 0) return list;
+        const long long blockStart = offset;
+        const std::size_t got = ReadBlock(file.get(), block.data(), blockSize, offset);
+        if (got == 0) {
+            list.end = offset;
+            return;
+        }
         for (std::size_t i = 0; i < got; ++i) {
             const char c = block[i];
-            if (c == kTagByte || c == '\0') return list;
+            if (c == kTagByte || c == '\0') {
+                list.end = blockStart + static_cast<long long>(i);
+                return;
+            }
             const bool inside = list.quotes % 2 == 1;
             if (c == '"') {
                 if (inside) list.texts.push_back(std::move(current));
                 current.clear();
                 ++list.quotes;
+                if (list.quoteOffsets) {
+                    list.quoteOffsets->push_back(
+                        static_cast<int>(blockStart + static_cast<long long>(i)));
+                }
             } else if (inside) {
                 current += c;
             }
         }
+        blockSize = std::min(blockSize * 4, kLargestBlock);
     }
+}
+
+// GetTextItem, also telling where the opening quote's text starts (-1 when
+// the rule finds nothing).
+bool ReadTextItem(const char* questionFile, const char* rule, int window, int start, char*& item,
+                  int& size, int& at) {
+    at = FindPosition(rule, questionFile, window, start, false);
+    if (at < 0) {
+        at = -1;
+        size = -1;
+        return true;
+    }
+    size = CountCharTo(questionFile, at, kQuote, 1, kCountWindow) + 2;
+    if (size < 0) return false;
+    item = GetToStop(questionFile, at, kQuote, 1, size);
+    return true;
 }
 
 char* TextItem(const std::string& text, std::int32_t& size) {
@@ -234,42 +267,110 @@ void clQuestion::DisplayAllInConsole() const {
 
 bool clQuestion::GetTextItem(const char* questionFile, const char* rule, int window, int start,
                              char*& item, int& size) {
-    int p = FindPosition(rule, questionFile, window, start, false);
-    if (p < 0) {
-        size = -1;
-        return true;
-    }
-    size = CountCharTo(questionFile, p, kQuote, 1, kCountWindow) + 2;
-    if (size < 0) return false;
-    item = GetToStop(questionFile, p, kQuote, 1, size);
-    return true;
+    int at = -1;
+    return ReadTextItem(questionFile, rule, window, start, item, size, at);
 }
 
 bool clQuestion::GetQuestion(const char* questionFile, int n) {
-    FreeAll();
-    ZeroAll();
-    // A negative number would leave the mark in the rule, and a TIME without
-    // a count reports the start of the file: there is no such block.
-    if (n < 0) return false;
-
-    const int questionPosition =
-        FindPosition(CountedRule(kQuestionTagRule, n).text, questionFile, kItemWindow, 0, false);
-    if (questionPosition < 0) return false;
-    const int answersPosition =
-        FindPosition(kAnswersTagRule, questionFile, kItemWindow, questionPosition, false);
-    if (answersPosition < 0) return false;
-
-    if (!GetTextItem(questionFile, kQuestionTextRule, kItemWindow, questionPosition, question,
-                     questionLength) ||
-        !GetTextItem(questionFile, kPictureRule, kItemWindow, questionPosition, qPicture,
-                     qPictureLength) ||
-        !GetTextItem(questionFile, kZoneRule, kItemWindow, answersPosition, aZone, aZoneLength) ||
-        !GetTextItem(questionFile, kInfoRule, kItemWindow, answersPosition, aInfo, aInfoLength)) {
+    const int questionPosition = FindQuestionBlock(questionFile, n);
+    if (questionPosition < 0) {
+        FreeAll();
+        ZeroAll();
         return false;
     }
+    return GetQuestionAt(questionFile, questionPosition);
+}
 
-    AnswerList list = ReadAnswerList(questionFile, answersPosition);
-    if (list.quotes % 2 != 0) return false;
+int clQuestion::FindQuestionBlock(const char* questionFile, int n) {
+    // A negative number would leave the mark in the rule, and a TIME without
+    // a count reports the start of the file: there is no such block.
+    if (n < 0) return NO_POSITION;
+    return FindPosition(CountedRule(kQuestionTagRule, n).text, questionFile, kItemWindow, 0, false);
+}
+
+std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
+    std::vector<int> blocks;
+    FileHandle file = OpenFileAt(questionFile, 0);
+    if (!file) return blocks;
+    constexpr std::size_t kBlock = 1 << 16;
+    std::vector<char> block(kBlock);
+    long long offset = 0;
+    bool tagAtEnd = false;  // the previous block ended in a tag byte
+    for (;;) {
+        const long long blockStart = offset;
+        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
+        if (got == 0) break;
+        const char* data = block.data();
+        const void* zero = std::memchr(data, '\0', got);
+        const char* end = zero ? static_cast<const char*>(zero) : data + got;
+        // A tag's position is the offset after its letter; past INT_MAX a
+        // search reports nothing, so neither does the walk.
+        auto add = [&](long long after) {
+            if (after > INT_MAX) return false;
+            blocks.push_back(static_cast<int>(after));
+            return true;
+        };
+        if (tagAtEnd && data < end && data[0] == 'Q' && !add(blockStart + 1)) return blocks;
+        for (const char* p = data; p < end; ++p) {
+            p = static_cast<const char*>(
+                std::memchr(p, kTagByte, static_cast<std::size_t>(end - p)));
+            if (!p) break;
+            if (p + 1 < end && p[1] == 'Q' && !add(blockStart + (p - data) + 2)) return blocks;
+        }
+        if (zero) break;
+        tagAtEnd = data[got - 1] == kTagByte;
+    }
+    return blocks;
+}
+
+bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,
+                               QuestionTrace* trace) {
+    FreeAll();
+    ZeroAll();
+    QuestionTrace ignored;
+    QuestionTrace& where = trace ? *trace : ignored;
+    where = QuestionTrace{};
+    auto fail = [&where](QuestionTrace::Failure failure, int at) {
+        where.failure = failure;
+        where.failureAt = at;
+        return false;
+    };
+    if (questionPosition < 0) return fail(QuestionTrace::Failure::NoBlock, -1);
+    where.questionTag = questionPosition;
+
+    const int answersPosition =
+        FindPosition(kAnswersTagRule, questionFile, kItemWindow, questionPosition, false);
+    if (answersPosition < 0) return fail(QuestionTrace::Failure::NoAnswersTag, questionPosition);
+    where.answersTag = answersPosition;
+
+    struct {
+        const char* rule;
+        int start;
+        char*& item;
+        std::int32_t& size;
+        int& at;
+    } items[] = {
+        {kQuestionTextRule, questionPosition, question, questionLength, where.questionText},
+        {kPictureRule, questionPosition, qPicture, qPictureLength, where.picture},
+        {kZoneRule, answersPosition, aZone, aZoneLength, where.zone},
+        {kInfoRule, answersPosition, aInfo, aInfoLength, where.info},
+    };
+    for (auto& item : items) {
+        if (!ReadTextItem(questionFile, item.rule, kItemWindow, item.start, item.item, item.size,
+                          item.at)) {
+            return fail(QuestionTrace::Failure::UnclosedQuote, item.at - 1);
+        }
+    }
+
+    AnswerList list;
+    if (trace) list.quoteOffsets = &where.answerQuotes;
+    ReadAnswerList(questionFile, answersPosition, list);
+    where.answerListEnd = list.end > INT_MAX ? INT_MAX : static_cast<int>(list.end);
+    if (list.quotes % 2 != 0) {
+        return fail(QuestionTrace::Failure::OddQuoteCount, trace && !where.answerQuotes.empty()
+                                                               ? where.answerQuotes.back()
+                                                               : answersPosition);
+    }
 
     const int count = list.quotes / 2;
     if (count > 0) {
@@ -282,6 +383,7 @@ bool clQuestion::GetQuestion(const char* questionFile, int n) {
     const int flagsPosition =
         FindPosition(kFlagsTagRule, questionFile, kItemWindow, questionPosition, false);
     if (flagsPosition < 0) return true;
+    where.flagsTag = flagsPosition;
     ReadFlags(questionFile, flagsPosition);
     return true;
 }

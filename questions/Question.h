@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 constexpr std::uint32_t flagCaseSensitive = 0x01;
 constexpr std::uint32_t flagDisplayZoneRed = 0x02;
@@ -13,6 +14,29 @@ constexpr std::uint32_t flagDisplayZoneGreen = 0x04;
 constexpr std::uint32_t flagDisplayZoneBlue = 0x08;
 constexpr std::uint32_t flagDisplayZoneInQuestion = 0x10;
 constexpr std::uint32_t flagAllAnswers = 0x20;
+
+// Where the parse of one block found its items: byte offsets in the file,
+// -1 for what was not found or not looked for.
+struct QuestionTrace {
+    enum class Failure {
+        None,
+        NoBlock,        // no such question tag
+        NoAnswersTag,   // no answers tag before the next end tag
+        UnclosedQuote,  // an item's opening quote without a closing one
+        OddQuoteCount,  // the answer list holds an odd number of quotes
+    };
+    int questionTag = -1;   // offset just after the question tag
+    int answersTag = -1;    // offset just after the answers tag
+    int questionText = -1;  // offset just after the opening quote of each item
+    int picture = -1;
+    int zone = -1;
+    int info = -1;
+    int flagsTag = -1;              // offset just after the flags tag
+    int answerListEnd = -1;         // the tag byte, zero byte or end of file that ends the list
+    std::vector<int> answerQuotes;  // every quote of the answer list
+    Failure failure = Failure::None;
+    int failureAt = -1;  // the offending opening quote, or the tag
+};
 
 class clQuestion {
 public:
@@ -53,7 +77,24 @@ public:
     // of the named file, after freeing the previous content. False when the
     // block is absent or malformed; the record then keeps what was read
     // before the failing step, always consistent with answerAntal.
+    // The same as FindQuestionBlock followed by GetQuestionAt.
     bool GetQuestion(const char* questionFile, int n);
+
+    // The offset just after the n-th question tag of the file (n 1-based),
+    // found by scanning from the start of the file; negative when the file
+    // has fewer than n tags before its first zero byte, or n < 0.
+    static int FindQuestionBlock(const char* questionFile, int n);
+
+    // The offsets FindQuestionBlock gives for n = 1, 2, ..., in one read of
+    // the file: a walk over every block costs one scan, not one per block.
+    static std::vector<int> FindQuestionBlocks(const char* questionFile);
+
+    // Parses the block whose question tag ends at `questionPosition` (as
+    // FindQuestionBlock gives it), after freeing the previous content, with
+    // the same result and record as GetQuestion. When `trace` is not null it
+    // receives where each item was found and, on failure, why and where.
+    bool GetQuestionAt(const char* questionFile, int questionPosition,
+                       QuestionTrace* trace = nullptr);
 
     // Reads the quoted item whose opening quote `rule` finds from `start`.
     // Not found: size -1, `item` unchanged, true. Found but never closed:

@@ -1,0 +1,142 @@
+// Finding a block and parsing it from its offset, against GetQuestion(n).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "questions/Question.h"
+#include "tests/support/QuestionFiles.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Every field of the record, with each buffer's stored bytes.
+std::string Snapshot(const clQuestion& q) {
+    auto item = [](const char* buffer, int size) {
+        return buffer && size > 0 ? std::string(buffer, static_cast<std::size_t>(size))
+                                  : std::string("<null>");
+    };
+    std::string s = item(q.question, q.questionLength) + "|" + std::to_string(q.questionLength);
+    s += "|" + item(q.qPicture, q.qPictureLength) + "|" + std::to_string(q.qPictureLength);
+    s += "|" + item(q.aZone, q.aZoneLength) + "|" + std::to_string(q.aZoneLength);
+    s += "|" + item(q.aInfo, q.aInfoLength) + "|" + std::to_string(q.aInfoLength);
+    s += "|" + std::to_string(q.answerAntal);
+    for (int i = 0; i < q.answerAntal; ++i) {
+        s +=
+            "|" + item(q.answers[i], q.answerLengths[i]) + "#" + std::to_string(q.answerLengths[i]);
+    }
+    s += "|" + std::to_string(q.answersNeeded) + "|" + std::to_string(q.flags) + "|" +
+         std::to_string(q.zr) + "," + std::to_string(q.zg) + "," + std::to_string(q.zb);
+    return s;
+}
+
+// The offsets FindQuestionBlock gives for n = 1, 2, ... until it finds none.
+std::vector<int> BlocksOneByOne(const std::string& file) {
+    std::vector<int> blocks;
+    for (int n = 1;; ++n) {
+        int at = clQuestion::FindQuestionBlock(file.c_str(), n);
+        if (at < 0) return blocks;
+        blocks.push_back(at);
+    }
+}
+
+}  // namespace
+
+TEST(FindQuestionBlocks, AgreesWithTheSearchForEachBlock) {
+    std::string acrossBlock(65535, ' ');
+    acrossBlock += "\244Q\"q\"\244A\244E";  // the tag byte ends the first 64 KiB read
+    const struct {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"empty", ""},
+        {"no tags", "just a note"},
+        {"one block", RiverQuestionBlock()},
+        {"tag at the very end", "x\244Q"},
+        {"tag byte at the end, no letter", "\244Q\244"},
+        {"doubled tag byte", "\244\244Q\244\244\244Q"},
+        {"lower-case letter", "\244q \244Q"},
+        {"zero byte hides later tags", std::string("\244Q \0 \244Q", 7)},
+        {"tag split by the read size", acrossBlock},
+        {"generated", GeneratedQuestionFile(7, 40, true)},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = dir.Write("blocks.txt", c.content);
+        EXPECT_EQ(clQuestion::FindQuestionBlocks(file.c_str()), BlocksOneByOne(file));
+    }
+    EXPECT_TRUE(clQuestion::FindQuestionBlocks(dir.File("missing.txt").c_str()).empty());
+    EXPECT_TRUE(clQuestion::FindQuestionBlocks(dir.Path().string().c_str()).empty());
+}
+
+TEST(GetQuestionAt, GivesTheRecordOfGetQuestion) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const std::string file =
+            dir.Write("generated.txt", GeneratedQuestionFile(seed, 30, seed % 3 != 0));
+        const std::vector<int> blocks = clQuestion::FindQuestionBlocks(file.c_str());
+        ASSERT_EQ(blocks.size(), 30u);
+        for (int n = 0; n <= 31; ++n) {
+            SCOPED_TRACE("question " + std::to_string(n));
+            clQuestion whole;
+            clQuestion stepwise;
+            // Both records start out holding another question, as the program's does.
+            whole.GetQuestion(file.c_str(), 1);
+            stepwise.GetQuestion(file.c_str(), 2);
+            const bool wholeResult = whole.GetQuestion(file.c_str(), n);
+            const int at = clQuestion::FindQuestionBlock(file.c_str(), n);
+            const bool stepResult = stepwise.GetQuestionAt(file.c_str(), at);
+            EXPECT_EQ(stepResult, wholeResult);
+            EXPECT_EQ(Snapshot(stepwise), Snapshot(whole));
+            if (n >= 1 && n <= 30) {
+                EXPECT_EQ(at, blocks[static_cast<std::size_t>(n - 1)]);
+            } else {
+                EXPECT_LT(at, 0);
+            }
+        }
+    }
+}
+
+TEST(GetQuestionAt, TraceTellsWhereAndWhy) {
+    using Failure = QuestionTrace::Failure;
+    const struct {
+        const char* name;
+        std::string content;
+        Failure failure;
+        int failureAt;
+    } cases[] = {
+        {"parses",
+         "\244Q \"q\" \244P \"p\" \244A \"a\" \"b\" \244Z \"z\" \244I \"i\" \244F cs \244E",
+         Failure::None, -1},
+        {"no answers tag", "\244Q \"q\" \244E \244A \"a\" \244E", Failure::NoAnswersTag, 2},
+        {"unclosed question text", "\244Q \"q \244A", Failure::UnclosedQuote, 3},
+        {"unclosed info", "\244Q \"q\" \244A \"a\" \244I \"never", Failure::UnclosedQuote, 17},
+        {"odd quote count", "\244Q \"q\" \244A \"a\" \"b\" \" \244E", Failure::OddQuoteCount, 18},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = dir.Write("trace.txt", c.content);
+        clQuestion q;
+        QuestionTrace trace;
+        const bool parsed = q.GetQuestionAt(file.c_str(), 2, &trace);
+        EXPECT_EQ(parsed, c.failure == Failure::None);
+        EXPECT_EQ(trace.failure, c.failure);
+        EXPECT_EQ(trace.failureAt, c.failureAt);
+        EXPECT_EQ(trace.questionTag, 2);
+    }
+    const std::string file = dir.Write("trace.txt", std::string(cases[0].content));
+    clQuestion q;
+    QuestionTrace trace;
+    ASSERT_TRUE(q.GetQuestionAt(file.c_str(), 2, &trace));
+    EXPECT_EQ(trace.questionText, 4);
+    EXPECT_EQ(trace.picture, 11);
+    EXPECT_EQ(trace.answersTag, 16);
+    EXPECT_EQ(trace.answerQuotes, (std::vector<int>{17, 19, 21, 23}));
+    EXPECT_EQ(trace.answerListEnd, 25);
+    EXPECT_EQ(trace.zone, 29);
+    EXPECT_EQ(trace.info, 36);
+    EXPECT_EQ(trace.flagsTag, 41);
+}
