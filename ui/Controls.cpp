@@ -76,3 +76,10 @@ void SetColoursCorrect(int scheme) {
     Replace(ui.brPanel, colours.panel);
     Replace(ui.brFrame, colours.frame);
 }
+
+void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner) {
+    RECT innerRect{x - 1, y - 1, x + width + 1, y + height + 1};
+    RECT outerRect{x - 2, y - 2, x + width + 2, y + height + 2};
+    FrameRect(dc, &innerRect, inner);
+    FrameRect(dc, &outerRect, Ui().brFrame);
+}

@@ -23,3 +23,7 @@ int SetTextAreaFont(int id, HWND parent);
 // kSchemeCorrect, kSchemeWrong, any other value the neutral one. The brushes
 // replaced are released.
 void SetColoursCorrect(int scheme);
+
+// Draws two one-pixel borders round the control at (x, y) of width x height
+// on `dc`: the inner one with `inner`, the outer one with brFrame.
+void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner);

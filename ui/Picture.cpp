@@ -234,3 +234,8 @@ bool IsWithinRect(RECT& a, RECT& b) {
     bool down = within(a.top, b.top, b.bottom) || within(a.bottom, b.top, b.bottom);
     return across && down;
 }
+
+bool SharesAPixel(const RECT& a, const RECT& b) {
+    return std::max(a.left, b.left) < std::min(a.right, b.right) &&
+           std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}

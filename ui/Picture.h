@@ -26,6 +26,10 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE& instance, int width, int height);
 // top or bottom edge within b's vertical extent, bounds included.
 bool IsWithinRect(RECT& a, RECT& b);
 
+// True when a and b have at least one pixel in common; right and bottom edges
+// are exclusive, as in every RECT.
+bool SharesAPixel(const RECT& a, const RECT& b);
+
 // Where a bitmap named in a question file is: the name itself when it opens
 // from the current folder or is absolute, else the same relative name beside
 // the question file when it is there, else the name unchanged.

@@ -42,15 +42,6 @@ constexpr int kLineHeightEstimate = 18;
 constexpr const char* kWelcomeText = "Welcome to Quillfin v.0.02 (beta)";
 constexpr const char* kSplashPicture = "\\S_WC";
 
-// Two one-pixel borders round a control: the inner one with `inner`, the
-// outer one with brFrame.
-void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner) {
-    RECT innerRect{x - 1, y - 1, x + width + 1, y + height + 1};
-    RECT outerRect{x - 2, y - 2, x + width + 2, y + height + 2};
-    FrameRect(dc, &innerRect, inner);
-    FrameRect(dc, &outerRect, Ui().brFrame);
-}
-
 // The height in pixels that `text` probably needs at the given width.
 int EstimateTextHeight(const char* text, int length, int width) {
     int charsPerLine = width / kCharWidthEstimate;

@@ -232,24 +232,20 @@ void Paint(HWND hwnd) {
     PAINTSTRUCT ps{};
     HDC paintDC = BeginPaint(hwnd, &ps);
     FillRect(paintDC, &ps.rcPaint, ui.brBackground);
-    if (IsWithinRect(ps.rcPaint, picture) || IsWithinRect(picture, ps.rcPaint)) {
-        ui.bRedrawPicture = true;
-    }
+    // Any pixel of the picture that the fill above covered must be drawn again,
+    // also where a band crosses the picture without holding one of its corners.
+    if (SharesAPixel(ps.rcPaint, picture)) ui.bRedrawPicture = true;
 
-    const auto frame = [&](HDC dc, int x, int y, int width, int height, HBRUSH inner) {
-        RECT innerRect{x - 1, y - 1, x + width + 1, y + height + 1};
-        RECT outerRect{x - 2, y - 2, x + width + 2, y + height + 2};
-        FrameRect(dc, &innerRect, inner);
-        FrameRect(dc, &outerRect, ui.brFrame);
-    };
     if (ui.TextAreaText) {
         HDC dc = GetDC(hwnd);
-        frame(dc, ui.iTextAreaX, ui.iTextAreaY, ui.iTextAreaWidth, ui.iTextAreaHeight, ui.brPanel);
+        FrameControl(dc, ui.iTextAreaX, ui.iTextAreaY, ui.iTextAreaWidth, ui.iTextAreaHeight,
+                     ui.brPanel);
         ReleaseDC(hwnd, dc);
     }
     if (ui.bShowTextBox) {
         HDC dc = GetDC(hwnd);
-        frame(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight, ui.brWhite);
+        FrameControl(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight,
+                     ui.brWhite);
         ReleaseDC(hwnd, dc);
     }
     EndPaint(hwnd, &ps);

@@ -80,6 +80,13 @@ void ResizeClient(HWND hwnd, int width, int height) {
     if (window->canvas.size() != QSize(width, height)) SetClientSize(window, QSize(width, height));
 }
 
+void ExposeClientPart(HWND hwnd, const RECT& area) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::Main) return;
+    InvalidateClient(window,
+                     QRect(QPoint(area.left, area.top), QPoint(area.right - 1, area.bottom - 1)));
+}
+
 void ChooseMenuItem(HWND hwnd, int id) {
     if (As<Window>(hwnd) == nullptr) return;
     Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QImage>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +58,9 @@ void Click(HWND hwnd, int x, int y);
 void SetActive(HWND hwnd, bool active);
 // Resizes the client area (queues WM_SIZE and a repaint as a real resize does).
 void ResizeClient(HWND hwnd, int width, int height);
+// Marks a part of the client area as needing paint, as the window system does
+// when something that covered it goes away (the next WM_PAINT covers it).
+void ExposeClientPart(HWND hwnd, const RECT& area);
 // Selects a menu command as the user would (queues WM_COMMAND).
 void ChooseMenuItem(HWND hwnd, int id);
 
@@ -71,7 +73,7 @@ void FailFonts(const std::vector<std::string>& faces);
 bool ProcessEvents();
 
 // Views
-QImage ClientCanvas(HWND hwnd);  // the retained client canvas
+QImage ClientCanvas(HWND hwnd);      // the retained client canvas
 std::string ControlText(HWND hwnd);  // UTF-8 of what the control shows
 bool IsVisible(HWND hwnd);
 RECT ControlRect(HWND hwnd);  // in parent client coordinates

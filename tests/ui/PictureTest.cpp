@@ -348,6 +348,31 @@ TEST_F(Picture, IsWithinRectTestsEdgesOnBothAxes) {
     EXPECT_TRUE(IsWithinRect(pic, whole)) << "the reverse test catches the enclosing repaint";
 }
 
+TEST_F(Picture, SharesAPixelFindsEveryOverlap) {
+    struct Case {
+        const char* name;
+        RECT a;
+        bool expected;
+    };
+    const RECT picture{100, 9, 200, 100};
+    const std::vector<Case> cases = {
+        {"a band across it", {0, 50, 500, 60}, true},
+        {"a band down through it", {150, 0, 160, 500}, true},
+        {"encloses it", {0, 0, 500, 500}, true},
+        {"inside it", {120, 20, 130, 30}, true},
+        {"one corner pixel", {199, 99, 300, 300}, true},
+        {"starts at its exclusive right edge", {200, 50, 300, 60}, false},
+        {"ends at its left edge", {0, 50, 100, 60}, false},
+        {"starts at its exclusive bottom edge", {0, 100, 500, 200}, false},
+        {"empty", {150, 50, 150, 60}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(SharesAPixel(c.a, picture), c.expected);
+        EXPECT_EQ(SharesAPixel(picture, c.a), c.expected);
+    }
+}
+
 TEST_F(Picture, BitmapsAreFoundBesideTheQuestionFile) {
     std::filesystem::create_directory(dir.Path() / "quiz");
     std::filesystem::create_directory(dir.Path() / "elsewhere");

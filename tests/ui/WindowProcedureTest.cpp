@@ -1,5 +1,6 @@
 // Menu commands with their dialogs and boxes, zone answers by clicking,
 // continuing by clicking, and closing the program.
+#include <QImage>
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -158,6 +159,39 @@ TEST_F(WindowProcedure, InformationBoxes) {
         EXPECT_EQ(box.owner, Main());
     }
     EXPECT_EQ(ui().QuizState, kQuizWelcome);
+}
+
+TEST_F(WindowProcedure, RepaintOfAnyPartLeavesTheWindowAsItWas) {
+    const QImage before = seams::ClientCanvas(Main());
+    const int left = ui().iPictureLeft;
+    const int right = left + ui().iPictureWidth;
+    const int bottom = 10 + ui().iPictureHeight;
+    ASSERT_GT(ui().iPictureWidth, 100);
+    ASSERT_LT(right + 2, before.width());
+    struct Case {
+        const char* name;
+        RECT area;
+    };
+    const Case cases[] = {
+        {"a band across the picture, wider and lower", {0, 100, before.width(), 120}},
+        {"a band down through the picture", {left + 40, 0, left + 60, before.height()}},
+        {"inside the picture", {left + 20, 30, left + 40, 50}},
+        {"the whole client area", {0, 0, before.width(), before.height()}},
+        {"over the frame's right edge", {right - 1, 50, right + 2, 60}},
+        {"below the picture", {0, bottom + 1, before.width(), bottom + 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        seams::ExposeClientPart(Main(), c.area);
+        Pump();
+        const QImage after = seams::ClientCanvas(Main());
+        ASSERT_EQ(after.size(), before.size());
+        int changed = 0;
+        for (int y = c.area.top; y < c.area.bottom; ++y)
+            for (int x = c.area.left; x < c.area.right; ++x)
+                changed += after.pixel(x, y) != before.pixel(x, y);
+        EXPECT_EQ(changed, 0);
+    }
 }
 
 TEST_F(WindowProcedure, ExitEndsTheProgramWithCodeZero) {
