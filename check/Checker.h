@@ -1,0 +1,47 @@
+// The teacher's checker: every problem of a question file or a round file
+// that the program would meet, with the place it stands. It runs the
+// program's own parse, answer test, picture search and picture decoding, and
+// adds positions and messages to them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PictureLibrary;
+
+enum class Severity { Error, Warning };
+
+struct Problem {
+    Severity severity = Severity::Error;
+    std::int64_t line = 1;
+    std::int64_t column = 1;
+    std::string message;
+    std::string check;        // the name of the check, in brackets after the message
+    int question = 0;         // the question it belongs to; 0 for none
+    std::int64_t offset = 0;  // byte of the checked text, for ordering
+};
+
+struct FileCheck {
+    std::string path;
+    bool readable = false;
+    std::string readError;  // why the file cannot be read
+    bool roundFile = false;
+    int questions = 0;              // blocks of a question file, entries of a round file
+    std::vector<Problem> problems;  // in the order of the file
+    // For a round file: the question file it names, as the program opens it.
+    std::string questionFile;
+
+    int Count(Severity severity) const;
+};
+
+// Checks a question file: every block parsed as the program parses it.
+FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures);
+
+// Checks a round file as the program loads it, and what it says of its
+// question file (which the caller checks on its own).
+FileCheck CheckRoundFile(const std::string& path);
+
+// Either, told apart by the file's first bytes as the program tells them.
+// A round file's question file is appended after it, once per run.
+std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures);

@@ -1,0 +1,120 @@
+#include "check/Report.h"
+
+#include <string>
+#include <string_view>
+
+#include "check/Messages.h"
+#include "check/Pictures.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+constexpr char kHelp[] =
+    "Usage: quillfin-check FILE...\n"
+    "\n"
+    "Checks Quillfin question files and round files and reports every problem\n"
+    "that a learner would meet, with the line and column where it stands:\n"
+    "\n"
+    "  quiz.txt:12:5: error: answer 2 \"...\" holds a line break, ... [answer-line-break]\n"
+    "\n"
+    "An error is a question the program cannot take up (the learner sees\n"
+    "\"Error in file\") or one that cannot be answered or completed. A warning\n"
+    "says what the learner will see instead of what the teacher meant, such as\n"
+    "the fallback picture for a picture that cannot be found.\n"
+    "\n"
+    "Round files (they start with qfile: \") are checked with the question file\n"
+    "they name. Pictures and zone bitmaps are looked for as the program looks for\n"
+    "them: beside the question file.\n"
+    "\n"
+    "After each file a summary line gives its questions, errors and warnings; at\n"
+    "most 1000 problems are listed per file.\n"
+    "\n"
+    "Exit status: 0 no errors, 1 errors found, 2 a file could not be read or the\n"
+    "command line was wrong.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help   show this text\n";
+
+std::string Summary(const FileCheck& check) {
+    const std::string counted = check.roundFile
+                                    ? Counted(check.questions, "question line", "question lines")
+                                    : Counted(check.questions, "question", "questions");
+    return counted + ", " + Counted(check.Count(Severity::Error), "error", "errors") + ", " +
+           Counted(check.Count(Severity::Warning), "warning", "warnings");
+}
+
+}  // namespace
+
+void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks) {
+    long long questions = 0, errors = 0, warnings = 0, unreadable = 0;
+    for (const FileCheck& check : checks) {
+        if (!check.readable) {
+            out << check.path << ": error: cannot read it: " << check.readError << "\n";
+            ++unreadable;
+            continue;
+        }
+        int shown = 0;
+        for (const Problem& p : check.problems) {
+            if (shown == kMaxReportedProblems) break;
+            ++shown;
+            out << check.path << ":" << p.line << ":" << p.column << ": "
+                << (p.severity == Severity::Error ? "error" : "warning") << ": " << p.message
+                << " [" << p.check << "]\n";
+        }
+        const auto hidden = static_cast<long long>(check.problems.size()) - shown;
+        if (hidden > 0) {
+            out << check.path << ": " << Counted(hidden, "more problem", "more problems")
+                << " not shown\n";
+        }
+        out << check.path << ": " << Summary(check) << "\n";
+        if (!check.roundFile) questions += check.questions;
+        errors += check.Count(Severity::Error);
+        warnings += check.Count(Severity::Warning);
+    }
+    if (checks.size() > 1) {
+        out << "total: " << Counted(static_cast<long long>(checks.size()), "file", "files") << ", "
+            << Counted(questions, "question", "questions") << ", "
+            << Counted(errors, "error", "errors") << ", "
+            << Counted(warnings, "warning", "warnings");
+        if (unreadable > 0) out << ", " << unreadable << " not readable";
+        out << "\n";
+    }
+}
+
+int ExitCodeOf(const std::vector<FileCheck>& checks) {
+    int code = 0;
+    for (const FileCheck& check : checks) {
+        if (!check.readable) return kUsageError;
+        if (check.Count(Severity::Error) > 0) code = 1;
+    }
+    return code;
+}
+
+int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> paths;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && (arg == "-h" || arg == "--help")) {
+            out << kHelp;
+            return 0;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            err << "quillfin-check: unknown option " << arg
+                << "\nUsage: quillfin-check FILE...   (--help explains it)\n";
+            return kUsageError;
+        } else {
+            paths.emplace_back(arg);
+        }
+    }
+    if (paths.empty()) {
+        err << "Usage: quillfin-check FILE...   (--help explains it)\n";
+        return kUsageError;
+    }
+    std::unique_ptr<PictureLibrary> pictures = ProgramPictures();
+    const std::vector<FileCheck> checks = CheckFiles(paths, *pictures);
+    WriteReport(out, checks);
+    return ExitCodeOf(checks);
+}

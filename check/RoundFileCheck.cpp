@@ -1,0 +1,186 @@
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "check/Checker.h"
+#include "check/Messages.h"
+#include "check/Pictures.h"
+#include "check/SourceText.h"
+#include "round/QuestionOrder.h"
+
+namespace {
+
+constexpr std::string_view kCountMark = "qantal:";
+constexpr std::string_view kLineMark = "Q:";
+const std::string kErrorInFile = "the learner sees \"Error in file\"";
+
+class RoundFileChecker {
+public:
+    RoundFileChecker(const std::string& path, FileCheck& result) : path_(path), result_(result) {}
+
+    void Run() {
+        std::string error;
+        if (!text_.Load(path_, false, error)) {
+            result_.readable = false;
+            result_.readError = error;
+            return;
+        }
+        result_.readable = true;
+        result_.roundFile = true;
+        const std::string& bytes = text_.Bytes();
+
+        clQuestionOrder round;
+        round.LoadRoundFile(path_.c_str());
+        if (!round.qfile) {
+            Add(Severity::Error, 0, "round-format",
+                "the question file's name after qfile: has no closing double quote: " +
+                    kErrorInFile);
+            return;
+        }
+        result_.questionFile = round.qfile;
+        const std::int64_t nameAt = static_cast<std::int64_t>(sizeof(kRoundFileMagic) - 1);
+
+        clQuestionOrder questions;
+        questions.LoadQuestionFile(round.qfile);
+        const int available = questions.qantal;
+        std::error_code ec;
+        const bool questionFileReadable = std::filesystem::is_regular_file(round.qfile, ec);
+        if (!questionFileReadable) {
+            Add(Severity::Error, nameAt, "round-question-file",
+                "the question file " + Shown(round.qfile, 200) +
+                    " is missing or cannot be read: " + kErrorInFile);
+        }
+
+        const std::size_t count = bytes.find(kCountMark);
+        if (count == std::string::npos) {
+            Add(Severity::Error, nameAt, "round-format",
+                "the round file has no \"qantal:\" line with the number of questions: " +
+                    kErrorInFile);
+            return;
+        }
+        std::size_t countDigit = count + kCountMark.size();
+        while (countDigit < bytes.size() && !(bytes[countDigit] >= '0' && bytes[countDigit] <= '9'))
+            ++countDigit;
+        const std::int64_t countAt = static_cast<std::int64_t>(count);
+        if (!round.order) {
+            Add(Severity::Error, countAt, "round-format",
+                round.qantal == 0 && countDigit < bytes.size()
+                    ? "the round cannot be read: the count is 0 or negative, or fewer question "
+                      "lines with a number and a \"Stat:\" number follow than it says: " +
+                          kErrorInFile
+                    : "the round cannot be read: " + kErrorInFile);
+            return;
+        }
+        result_.questions = round.qantal;
+
+        // The question lines, where the load found them: the j-th "Q:" after the count.
+        std::map<int, int> seen;
+        std::size_t line = countDigit;
+        for (int j = 0; j < round.qantal; ++j) {
+            line = bytes.find(kLineMark, line);
+            const std::int64_t at =
+                line == std::string::npos ? countAt : static_cast<std::int64_t>(line);
+            if (line != std::string::npos) line += kLineMark.size();
+            const int number = round.order[j].questionNo;
+            const int status = round.order[j].stat;
+            if (questionFileReadable && (number < 1 || number > available)) {
+                Add(Severity::Error, at, "round-question-number",
+                    "question number " + std::to_string(number) +
+                        " is not in the question file, "
+                        "which holds " +
+                        Counted(available, "question", "questions") + ": " + kErrorInFile);
+            }
+            auto [first, fresh] = seen.emplace(number, j + 1);
+            if (!fresh) {
+                Add(Severity::Error, at, "round-question-number",
+                    "question " + std::to_string(number) +
+                        " stands in the round twice (question "
+                        "lines " +
+                        std::to_string(first->second) + " and " + std::to_string(j + 1) + ")");
+            }
+            if (status < 0 || status > 2) {
+                Add(Severity::Error, at, "round-status",
+                    "status " + std::to_string(status) +
+                        " is none of 0 (not yet answered), 1 (answered correctly) and 2 "
+                        "(answered wrongly)");
+            }
+        }
+        if (questionFileReadable && round.qantal != available) {
+            Add(Severity::Warning, countAt, "round-count",
+                "the round holds " + Counted(round.qantal, "question", "questions") +
+                    " but its question file holds " + std::to_string(available) +
+                    ": the round runs as saved");
+        }
+    }
+
+private:
+    void Add(Severity severity, std::int64_t offset, const char* check, std::string message) {
+        Problem p;
+        p.severity = severity;
+        p.offset = offset;
+        const SourceText::Place place = text_.Locate(offset);
+        p.line = place.line;
+        p.column = place.column;
+        p.check = check;
+        p.message = std::move(message);
+        result_.problems.push_back(std::move(p));
+    }
+
+    const std::string& path_;
+    FileCheck& result_;
+    SourceText text_;
+};
+
+void SortByPlace(FileCheck& check) {
+    std::stable_sort(check.problems.begin(), check.problems.end(),
+                     [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+FileCheck CheckRoundFile(const std::string& path) {
+    FileCheck result;
+    result.path = path;
+    RoundFileChecker(path, result).Run();
+    SortByPlace(result);
+    return result;
+}
+
+std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures) {
+    std::vector<FileCheck> checks;
+    // Question files named on the command line are checked where they stand;
+    // one that a round file names is checked after it, unless it is one of them.
+    std::vector<std::string> questionFiles;
+    for (const std::string& path : paths) {
+        if (!IsRoundFile(path.c_str())) questionFiles.push_back(path);
+    }
+    auto checked = [&questionFiles](const std::string& file) {
+        for (const std::string& done : questionFiles) {
+            if (done == file || SameFile(done, file)) return true;
+        }
+        return false;
+    };
+    for (const std::string& path : paths) {
+        if (IsRoundFile(path.c_str())) {
+            checks.push_back(CheckRoundFile(path));
+            const std::string questionFile = checks.back().questionFile;
+            std::error_code ec;
+            if (!questionFile.empty() && std::filesystem::is_regular_file(questionFile, ec) &&
+                !checked(questionFile)) {
+                questionFiles.push_back(questionFile);
+                checks.push_back(CheckQuestionFile(questionFile, pictures));
+            }
+        } else {
+            checks.push_back(CheckQuestionFile(path, pictures));
+        }
+    }
+    return checks;
+}
