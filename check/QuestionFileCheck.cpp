@@ -248,6 +248,17 @@ private:
         for (const Item& item : items) {
             if (item.at < 0 || item.size < 2) continue;
             const std::int64_t closing = item.at + item.size - 2;
+            const std::string_view text = Span(item.at, closing);
+            const std::size_t tag = text.find(kTag);
+            if (tag != std::string_view::npos) {
+                // The text ran on to the quote of a later item.
+                Add(Severity::Warning, item.at - 1, n, "unclosed-quote",
+                    std::string("the ") + item.name +
+                        " opened here runs on over a tag to the next double quote: its closing "
+                        "quote seems to be missing; the learner sees " +
+                        Shown(text.substr(0, tag), 60) + " and more");
+                continue;
+            }
             const std::string_view rest = Span(closing + 1, NextTagByte(closing + 1));
             if (rest.find('"') == std::string_view::npos) continue;
             Add(Severity::Warning, closing, n, "quote-in-text",

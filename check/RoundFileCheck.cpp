@@ -17,6 +17,29 @@ constexpr std::string_view kCountMark = "qantal:";
 constexpr std::string_view kLineMark = "Q:";
 const std::string kErrorInFile = "the learner sees \"Error in file\"";
 
+// Why a round file whose count was found gave no entries.
+std::string WhyNoEntries(const std::string& bytes, std::size_t countDigit) {
+    if (countDigit >= bytes.size()) return "no number follows \"qantal:\"";
+    long long count = 0;
+    for (std::size_t i = countDigit;
+         i < bytes.size() && i < countDigit + 16 && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
+        count = count * 10 + (bytes[i] - '0');
+    }
+    if (countDigit > 0 && bytes[countDigit - 1] == '-') count = -count;
+    if (count < 0) return "the count " + std::to_string(count) + " is negative";
+    if (count == 0) return "the count is 0, so the round is empty";
+    long long lines = 0;
+    for (std::size_t at = bytes.find(kLineMark, countDigit); at != std::string::npos;
+         at = bytes.find(kLineMark, at + kLineMark.size())) {
+        ++lines;
+    }
+    if (lines < count) {
+        return "the count says " + std::to_string(count) + " but only " +
+               Counted(lines, "question line follows", "question lines follow");
+    }
+    return "a question line lacks its question number or its \"Stat:\" number";
+}
+
 class RoundFileChecker {
 public:
     RoundFileChecker(const std::string& path, FileCheck& result) : path_(path), result_(result) {}
@@ -67,11 +90,8 @@ public:
         const std::int64_t countAt = static_cast<std::int64_t>(count);
         if (!round.order) {
             Add(Severity::Error, countAt, "round-format",
-                round.qantal == 0 && countDigit < bytes.size()
-                    ? "the round cannot be read: the count is 0 or negative, or fewer question "
-                      "lines with a number and a \"Stat:\" number follow than it says: " +
-                          kErrorInFile
-                    : "the round cannot be read: " + kErrorInFile);
+                "the round cannot be read: " + WhyNoEntries(bytes, countDigit) + ": " +
+                    kErrorInFile);
             return;
         }
         result_.questions = round.qantal;
