@@ -37,6 +37,12 @@ constexpr const char* kAboutText =
     "A quiz trainer written by the Quillfin developers.";
 constexpr const char* kAboutTitle = "About Quillfin";
 
+constexpr const char* kSaveFailedText = "The round could not be saved to the file\n";
+constexpr const char* kSaveFailedAdvice =
+    "\n\nAn earlier file of that name has not been changed. The quiz goes on;\n"
+    "choose Save round again to save it under another name or in another folder.";
+constexpr const char* kSaveFailedTitle = "Round not saved";
+
 constexpr const char* kZoneCorrect = "Correct!";
 constexpr const char* kZoneWrong = "Sorry, correct area is now shown.";
 constexpr const char* kInfoHeading = "\nAdditional info:\n";
@@ -99,7 +105,11 @@ void SaveRound(HWND hwnd) {
     if (path.empty()) return;
     // The question just answered moves on first, as Enter would move it.
     if (state == kQuizFeedbackCorrect || state == kQuizFeedbackWrong) ContinueStep();
-    Ui().QuestionOrder.SaveRoundFile(path.c_str());
+    // The round has questions in these states, so 0 means the write failed.
+    if (Ui().QuestionOrder.SaveRoundFile(path.c_str()) == 0) {
+        const std::string text = kSaveFailedText + path + kSaveFailedAdvice;
+        MessageBoxA(hwnd, text.c_str(), kSaveFailedTitle, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void LoadRound(HWND hwnd) {

@@ -1,8 +1,12 @@
 // Menu commands with their dialogs and boxes, zone answers by clicking,
 // continuing by clicking, and closing the program.
+#include <sys/resource.h>
+
 #include <QImage>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "tests/ui/MainFixture.h"
@@ -137,6 +141,88 @@ TEST_F(WindowProcedure, SaveRoundInWrongFeedbackPutsTheQuestionThirteenPlacesBac
     for (int i = 2; i <= 14; ++i) order += "Q: " + std::to_string(i) + " Stat: 0\r\n";
     order += "Q: 1 Stat: 2\r\nQ: 15 Stat: 0\r\n";
     EXPECT_NE(text.find("qantal: 20\r\n" + order), std::string::npos) << text;
+}
+
+// Runs `action` with files limited to `limit` bytes; a write past the limit
+// then fails with an error instead of ending the process.
+void WithFileSizeLimit(rlim_t limit, const std::function<void()>& action) {
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = limit;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    action();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+}
+
+TEST_F(WindowProcedure, FailedSaveSaysSoNamesTheFileAndTheQuizGoesOn) {
+    const std::string questions = TwentyQuestions(dir);
+    struct Case {
+        const char* name;
+        std::string target;
+        bool fileSizeLimit;
+    };
+    std::filesystem::create_directory(dir.Path() / "folder.qfr");
+    const std::string kept = dir.Write("folder.qfr/kept.txt", "kept");
+    const Case cases[] = {
+        {"onto a folder's name", dir.File("folder.qfr"), false},
+        {"a write that fails part way", dir.File("previous.qfr"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        seams::ClearRecords();
+        LoadRound(questions, OneToTwenty());
+        ASSERT_EQ(Shown(), "Question 1");
+        // An earlier round in the target's place, larger than the limit below.
+        if (c.fileSizeLimit) {
+            seams::PushFileDialogAnswer(c.target);
+            Menu(kCmdSaveRound);
+            ASSERT_TRUE(seams::ShownMessageBoxes().empty());
+        }
+        const std::string before = c.fileSizeLimit ? ReadWholeFile(c.target) : "";
+        if (c.fileSizeLimit) {
+            ASSERT_GT(before.size(), 64u);
+        }
+
+        Answer("wrong");
+        ASSERT_EQ(ui().QuizState, kQuizFeedbackWrong);
+        seams::PushFileDialogAnswer(c.target);
+        if (c.fileSizeLimit) {
+            WithFileSizeLimit(64, [&] { Menu(kCmdSaveRound); });
+        } else {
+            Menu(kCmdSaveRound);
+        }
+
+        const auto& boxes = seams::ShownMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].owner, Main());
+        EXPECT_EQ(boxes[0].caption, "Round not saved");
+        EXPECT_EQ(boxes[0].text,
+                  "The round could not be saved to the file\n" + c.target +
+                      "\n\nAn earlier file of that name has not been changed. The quiz goes on;\n"
+                      "choose Save round again to save it under another name or in another "
+                      "folder.");
+        EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        if (c.fileSizeLimit) {
+            EXPECT_EQ(ReadWholeFile(c.target), before);
+        } else {
+            EXPECT_EQ(ReadWholeFile(kept), "kept");
+        }
+        // The answered question moved on as Enter would have moved it.
+        EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+        EXPECT_EQ(Shown(), "Question 2");
+        Answer("a2");
+        EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
+    }
+
+    // A save that succeeds says nothing.
+    seams::ClearRecords();
+    seams::PushFileDialogAnswer(dir.File("good.qfr"));
+    Menu(kCmdSaveRound);
+    EXPECT_TRUE(seams::ShownMessageBoxes().empty());
+    EXPECT_NE(ReadWholeFile(dir.File("good.qfr")).find("qantal: 20"), std::string::npos);
 }
 
 TEST_F(WindowProcedure, InformationBoxes) {
