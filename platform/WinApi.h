@@ -275,6 +275,10 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn);
 
+// Files and folders. File names are the platform's own bytes.
+DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
+BOOL SetCurrentDirectoryA(LPCSTR pathName);
+
 // Graphics
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);

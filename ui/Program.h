@@ -66,6 +66,15 @@ bool IsFoundInAGiven(int answerNumber);
 // parked in NextQuestion; called whenever another question or round is taken up.
 void ForgetQuestionInProgress();
 
+// What New round does with the chosen question file: counts and shuffles its
+// questions and takes up the first at the next quiz step. A file without
+// questions is reported there.
+void StartNewRound(const char* questionFile);
+
+// What Load round does with the chosen round file: takes up its head at the
+// next quiz step, unshuffled; a round that cannot be read is reported there.
+void ResumeRound(const char* roundFile);
+
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A new owned, zero-terminated copy of `text`.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/WinApi.h"
+#include "ui/CommandLine.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
@@ -222,8 +223,10 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance) {
     ui.bRelayout = true;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     if (!StartQuillfin(instance, showCommand)) return kStartFailedExitCode;
+    // A file named on the command line opens as from the File menu.
+    OpenCommandLineFile(Ui().hwndMain, commandLine);
     MSG msg{};
     int result;
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.

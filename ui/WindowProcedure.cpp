@@ -80,10 +80,7 @@ void TakeUpRound() {
 void NewRound(HWND hwnd) {
     const std::string path = AskFileName(hwnd, false, kQuestionFileFilter, "txt",
                                          OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-    if (path.empty()) return;
-    Ui().QuestionOrder.LoadQuestionFile(path.c_str());
-    Ui().QuestionOrder.ShuffelQuestions(static_cast<int>(std::time(nullptr)));
-    TakeUpRound();
+    if (!path.empty()) StartNewRound(path.c_str());
 }
 
 void RestartRound(HWND hwnd) {
@@ -115,9 +112,7 @@ void SaveRound(HWND hwnd) {
 void LoadRound(HWND hwnd) {
     const std::string path = AskFileName(hwnd, false, kRoundFileFilter, "qfr",
                                          OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
-    if (path.empty()) return;
-    Ui().QuestionOrder.LoadRoundFile(path.c_str());
-    TakeUpRound();
+    if (!path.empty()) ResumeRound(path.c_str());
 }
 
 void Command(HWND hwnd, int id) {
@@ -262,6 +257,17 @@ void Paint(HWND hwnd) {
 }
 
 }  // namespace
+
+void StartNewRound(const char* questionFile) {
+    Ui().QuestionOrder.LoadQuestionFile(questionFile);
+    Ui().QuestionOrder.ShuffelQuestions(static_cast<int>(std::time(nullptr)));
+    TakeUpRound();
+}
+
+void ResumeRound(const char* roundFile) {
+    Ui().QuestionOrder.LoadRoundFile(roundFile);
+    TakeUpRound();
+}
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     UiState& ui = Ui();
