@@ -10,6 +10,7 @@
 #include "check/Pictures.h"
 #include "check/SourceText.h"
 #include "questions/Question.h"
+#include "rules/TextUtils.h"
 
 namespace {
 
@@ -34,6 +35,16 @@ constexpr const char* kColourNames[] = {
     "darkyellow", "darkviolet", "darkturquoise", "darkorange", "darkgrey"};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What the answer test compares of an answer: its bytes, folded as the test
+// folds them unless the question is case-sensitive. Two answers with the same
+// key match the same typed texts.
+std::string AnswerKey(const std::string& answer, bool caseSensitive) {
+    if (caseSensitive) return answer;
+    std::string key = answer;
+    for (char& c : key) c = ToUpperCase(c);
+    return key;
+}
 
 std::string ZoneColourText(const clQuestion& q) {
     return "(" + std::to_string(q.ReturnZR()) + ", " + std::to_string(q.ReturnZG()) + ", " +
@@ -267,9 +278,12 @@ private:
         }
     }
 
+    // Two answers that the answer test cannot tell apart, and answers that
+    // no typed text can match.
     void CheckAnswers(int n, const clQuestion& q, const QuestionTrace& trace) {
         const bool allAnswers = q.HaveFlag(flagAllAnswers);
         const bool caseSensitive = q.HaveFlag(flagCaseSensitive);
+        std::map<std::string, int> firstWithKey;
         for (int i = 0; i < q.ReturnAnswerAntal(); ++i) {
             const std::string answer = Text(q.answers[i], q.answerLengths[i]);
             const std::size_t quote = static_cast<std::size_t>(2 * i);
@@ -281,29 +295,27 @@ private:
                     which +
                         " holds a line break, which the answer box cannot take: it can "
                         "never be typed");
-                continue;
-            }
-            // The program's own answer test, given the answer itself.
-            const int matched = q.TestAnswer(answer.c_str(), kTypedLimit);
-            if (matched == 0) {
+            } else if (q.answerLengths[i] > kTypedLimit) {
+                // The stored size counts two zero bytes; the test stops before
+                // the limit, so the answer's end is never reached.
                 Add(Severity::Error, at, n, "answer-too-long",
                     which + " is " + std::to_string(answer.size()) +
                         " characters long; a typed answer is compared over at most " +
                         std::to_string(kTypedLimit - 1) + " characters, so it can never match");
-            } else if (matched != i + 1) {
-                const std::string equal = "answers " + std::to_string(matched) + " and " +
-                                          std::to_string(i + 1) + " are equal" +
-                                          (caseSensitive ? "" : " when case is ignored");
-                if (allAnswers) {
-                    Add(Severity::Error, at, n, "equal-answers",
-                        equal + ": answer " + std::to_string(i + 1) +
-                            " can never be given, so this all-answers question can never be "
-                            "completed");
-                } else {
-                    Add(Severity::Warning, at, n, "equal-answers",
-                        equal + ": answer " + std::to_string(i + 1) +
-                            " can never be the one matched");
-                }
+            }
+            const auto [first, fresh] = firstWithKey.emplace(AnswerKey(answer, caseSensitive), i);
+            if (fresh) continue;
+            const std::string equal = "answers " + std::to_string(first->second + 1) + " and " +
+                                      std::to_string(i + 1) + " are equal" +
+                                      (caseSensitive ? "" : " when case is ignored");
+            if (allAnswers) {
+                Add(Severity::Error, at, n, "equal-answers",
+                    equal + ": answer " + std::to_string(i + 1) +
+                        " can never be given, so this all-answers question can never be "
+                        "completed");
+            } else {
+                Add(Severity::Warning, at, n, "equal-answers",
+                    equal + ": answer " + std::to_string(i + 1) + " can never be the one matched");
             }
         }
     }

@@ -1,0 +1,250 @@
+// The checker against the program's own parse and answer test, and its
+// report: the cap on problems, the summary lines and the exit codes.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "check/Checker.h"
+#include "check/Pictures.h"
+#include "check/Report.h"
+#include "questions/Question.h"
+#include "tests/support/QuestionFiles.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+constexpr std::uint32_t kRed = 0xFF0000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+// Pictures by name, without files: a 4 x 4 picture and a zone bitmap whose
+// left half is red and right half white.
+class FakePictures : public PictureLibrary {
+public:
+    explicit FakePictures(bool withZone) : withZone_(withZone) {}
+
+protected:
+    std::string Find(const std::string&, const std::string& name) override {
+        if (name == "picture.bmp" || (withZone_ && name == "zone.bmp")) return name;
+        return std::string();
+    }
+    bool Decode(const std::string& path, bool wantPixels, PictureInfo& info) override {
+        info.width = 4;
+        info.height = 4;
+        if (wantPixels) {
+            for (int i = 0; i < 16; ++i)
+                info.pixels.push_back(path == "zone.bmp" && i % 4 < 2 ? kRed : kWhite);
+        }
+        return true;
+    }
+
+private:
+    bool withZone_;
+};
+
+bool Matches(int wanted, std::uint32_t component) {
+    return wanted == -1 || static_cast<std::uint32_t>(wanted) == component;
+}
+
+// Whether question n of `file` is one the program cannot take up, or one
+// that cannot be answered or completed, found with GetQuestion and
+// TestAnswer alone.
+bool ProgramFails(const std::string& file, int n, bool withZone) {
+    clQuestion q;
+    if (!q.GetQuestion(file.c_str(), n)) return true;
+    const int answers = q.ReturnAnswerAntal();
+    if (answers == 0 && !q.aZone) return true;
+    for (int i = 0; i < answers; ++i) {
+        const std::string answer(q.answers[i]);
+        if (answer.find_first_of("\r\n") != std::string::npos) return true;
+        const int matched = q.TestAnswer(answer.c_str(), 256);
+        if (matched == 0) return true;
+        if (q.HaveFlag(0x20) && matched != i + 1) return true;
+    }
+    if (answers == 0) {
+        if (!withZone || std::string(q.aZone) != "zone.bmp") return true;
+        const int zr = q.ReturnZR(), zg = q.ReturnZG(), zb = q.ReturnZB();
+        if (zr == -1 && zg == -1 && zb == -1) return false;
+        for (std::uint32_t pixel : {kRed, kWhite}) {
+            if (Matches(zr, pixel >> 16 & 0xFF) && Matches(zg, pixel >> 8 & 0xFF) &&
+                Matches(zb, pixel & 0xFF))
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+std::set<int> QuestionsWithErrors(const FileCheck& check) {
+    std::set<int> questions;
+    for (const Problem& p : check.problems) {
+        if (p.severity == Severity::Error && p.question > 0) questions.insert(p.question);
+    }
+    return questions;
+}
+
+// Random edits with the bytes that carry meaning in a question file.
+std::string Mutated(std::string text, std::mt19937& random) {
+    static const char kBytes[] = "\244\244\"\"QAEFZIP \r\nax0-";
+    const int edits = 1 + static_cast<int>(random() % 6);
+    for (int e = 0; e < edits && !text.empty(); ++e) {
+        const std::size_t at = random() % text.size();
+        const char c = kBytes[random() % (sizeof kBytes - 1)];
+        switch (random() % 3) {
+            case 0:
+                text.insert(at, 1, c);
+                break;
+            case 1:
+                text.erase(at, 1 + random() % 8);
+                break;
+            default:
+                text[at] = c;
+                break;
+        }
+    }
+    return text;
+}
+
+void ExpectAgreement(const std::string& file, bool withZone) {
+    FakePictures pictures(withZone);
+    const FileCheck check = CheckQuestionFile(file, pictures);
+    ASSERT_TRUE(check.readable);
+    std::set<int> expected;
+    for (int n = 1; n <= check.questions; ++n) {
+        if (ProgramFails(file, n, withZone)) expected.insert(n);
+    }
+    std::string errors;
+    for (const Problem& p : check.problems) {
+        if (p.severity == Severity::Error) {
+            errors += std::to_string(p.question) + ": " + p.message + " [" + p.check + "]\n";
+        }
+    }
+    EXPECT_EQ(QuestionsWithErrors(check), expected) << errors;
+    clQuestion beyond;
+    EXPECT_FALSE(beyond.GetQuestion(file.c_str(), check.questions + 1));
+}
+
+std::string RunWith(const std::vector<std::string>& args, int& code) {
+    std::vector<const char*> argv{"quillfin-check"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    code = RunChecker(static_cast<int>(argv.size()), argv.data(), out, err);
+    return out.str() + err.str();
+}
+
+}  // namespace
+
+TEST(CheckerAgreesWithTheProgram, GeneratedFiles) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const std::string file = dir.Write("generated.txt", GeneratedQuestionFile(seed, 30, true));
+        ExpectAgreement(file, seed % 4 != 0);
+    }
+}
+
+TEST(CheckerAgreesWithTheProgram, MutatedFiles) {
+    TempDir dir;
+    std::mt19937 random(2024);
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE("mutation " + std::to_string(round));
+        const std::string text =
+            Mutated(GeneratedQuestionFile(static_cast<unsigned>(round), 8, round % 2 == 0), random);
+        const std::string file = dir.Write("mutated.txt", text);
+        ExpectAgreement(file, round % 3 != 0);
+    }
+}
+
+TEST(CheckerReport, CapsProblemsPerFileAndCountsTheRest) {
+    TempDir dir;
+    std::string flags;
+    for (int i = 0; i < 1100; ++i) flags += " bold";
+    const std::string file =
+        dir.Write("many.txt", "\244Q \"q\" \244A \"a\" \244F cs" + flags + " \244E");
+    int code = -1;
+    const std::string report = RunWith({file}, code);
+    EXPECT_EQ(code, 0);
+    std::istringstream lines(report);
+    std::string line;
+    int problems = 0;
+    std::vector<std::string> rest;
+    while (std::getline(lines, line)) {
+        if (line.find("[ignored-flag]") != std::string::npos) {
+            ++problems;
+        } else {
+            rest.push_back(line);
+        }
+    }
+    EXPECT_EQ(problems, 1000);
+    EXPECT_EQ(rest, (std::vector<std::string>{file + ": 100 more problems not shown",
+                                              file + ": 1 question, 0 errors, 1100 warnings"}));
+}
+
+TEST(CheckerReport, ExitCodes) {
+    TempDir dir;
+    const std::string good = dir.Write("good.txt", "\244Q \"q\" \244A \"a\" \244E");
+    const std::string warned = dir.Write("warned.txt", "\244Q \"q\" \244A \"a\" \244F bold \244E");
+    const std::string broken = dir.Write("broken.txt", "\244Q \"q\" \244A \"a\" \" \244E");
+    const std::string missing = dir.File("missing.txt");
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {"good", {good}, 0},
+        {"warnings only", {warned}, 0},
+        {"an error", {good, broken}, 1},
+        {"unreadable", {missing}, 2},
+        {"unreadable beats an error", {broken, missing}, 2},
+        {"folder", {dir.Path().string()}, 2},
+        {"no file", {}, 2},
+        {"unknown option", {"--fast", good}, 2},
+        {"help", {"--help"}, 0},
+        {"file named like an option after --", {"--", good}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int code = -1;
+        RunWith(c.args, code);
+        EXPECT_EQ(code, c.code);
+    }
+}
+
+TEST(CheckerReport, SummaryAndTotal) {
+    TempDir dir;
+    const std::string one = dir.Write("one.txt", "\244Q \"q\" \244A \"a\" \244E");
+    const std::string two = dir.Write(
+        "two.txt", "\244Q \"q\" \244A \"a\" \244F bold \244E\r\n\244Q \"r\" \244A \"b\" \" \244E");
+    int code = -1;
+    const std::string report = RunWith({one, two, dir.File("gone.txt")}, code);
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(report,
+              one + ": 1 question, 0 errors, 0 warnings\n" + two +
+                  ":1:18: warning: flag word \"bold\" means nothing to the program and is "
+                  "ignored [ignored-flag]\n" +
+                  two +
+                  ":2:8: error: question 2: the answer list after \u00A4A holds 3 double quotes, "
+                  "an odd number, so its answers cannot be paired: the learner sees \"Error in "
+                  "file\" [odd-quote-count]\n" +
+                  two + ": 2 questions, 1 error, 1 warning\n" + dir.File("gone.txt") +
+                  ": error: cannot read it: No such file or directory\n"
+                  "total: 3 files, 3 questions, 1 error, 1 warning, 1 not readable\n");
+}
+
+TEST(CheckerPictures, EachDistinctFileIsDecodedOnce) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 20; ++i) {
+        text += "\244Q \"q" + std::to_string(i) +
+                "\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zc red \244E\r\n";
+    }
+    const std::string file = dir.Write("pictures.txt", text);
+    FakePictures pictures(true);
+    const FileCheck check = CheckQuestionFile(file, pictures);
+    EXPECT_EQ(check.Count(Severity::Error), 0);
+    EXPECT_EQ(pictures.Decodes(), 2);
+}
