@@ -3,16 +3,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <new>
 #include <random>
 #include <string>
-#include <system_error>
 #include <vector>
 #ifdef _WIN32
 #include <io.h>
@@ -21,6 +20,7 @@
 #endif
 
 #include "questions/Question.h"
+#include "rules/FileNames.h"
 #include "rules/FileReader.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
@@ -314,16 +314,13 @@ std::FILE* CreateNewFile(const std::string& path) {
 // renamed over the target once it is complete and flushed to disk. False, with
 // the target untouched and no new file left behind, when any step fails.
 bool ReplaceFile(const char* target, const std::string& content) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path targetPath(target);
-    const fs::path folder = targetPath.parent_path();
+    const std::string folder = FolderOf(target);
     constexpr int kAttempts = 100;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        fs::path temp = folder / (".quillfin-save-" + std::to_string(attempt) + ".tmp");
-        std::FILE* f = CreateNewFile(temp.string());
+        const std::string temp = folder + ".quillfin-save-" + std::to_string(attempt) + ".tmp";
+        std::FILE* f = CreateNewFile(temp);
         if (!f) {
-            if (fs::exists(temp, ec)) continue;
+            if (errno == EEXIST) continue;
             return false;
         }
         bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
@@ -332,14 +329,25 @@ bool ReplaceFile(const char* target, const std::string& content) {
         ok = ::fsync(::fileno(f)) == 0 && ok;
 #endif
         ok = std::fclose(f) == 0 && ok;
-        if (ok) {
-            fs::rename(temp, targetPath, ec);
-            ok = !ec;
-        }
-        if (!ok) fs::remove(temp, ec);
+        if (ok) ok = MoveFileOver(temp, target);
+        if (!ok) RemoveFileName(temp);
         return ok;
     }
     return false;
+}
+
+// A round file names its question file as it was on the machine that saved
+// it. When no file of that name is here, a question file of the same base
+// name beside the round file is taken instead; otherwise `qfile` stays.
+void FindMovedQuestionFile(char*& qfile, const char* roundFile) {
+    if (!qfile || !*qfile || IsRegularFileName(FindWindowsName(qfile))) return;
+    const std::string base = BaseNameOf(qfile);
+    if (base.empty()) return;
+    const std::string beside = FindWindowsName((FolderOf(roundFile) + base).c_str());
+    if (!IsRegularFileName(beside)) return;
+    char* copy = CopyName(beside.c_str());
+    delete[] qfile;
+    qfile = copy;
 }
 
 }  // namespace
@@ -482,6 +490,7 @@ int clQuestionOrder::LoadRoundFile(const char* name) {
     const int nameLength = CountCharTo(sfile, nameStart, kQuote, 1, kWideWindow);
     if (nameLength < 0 || nameLength > INT_MAX - 2) return 0;
     qfile = GetToStop(sfile, nameStart, kQuote, 1, nameLength + 2);
+    FindMovedQuestionFile(qfile, sfile);
 
     const int countAt = FindPosition(kCountRule, sfile, kWideWindow, 0, false);
     if (countAt < 0) return 0;

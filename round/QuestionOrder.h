@@ -64,7 +64,10 @@ public:
     // (a previous file of that name then stays as it was).
     int SaveRoundFile(const char* name);
 
-    // Replaces the round by the one saved in `name`. Returns 1 when every
+    // Replaces the round by the one saved in `name`. A question file name
+    // that is not found here (the round file came from another machine) is
+    // replaced by the file of the same base name beside the round file, when
+    // there is one; names are found as Windows finds them. Returns 1 when every
     // entry was read and the count equals the number of questions in the
     // named question file; when only the count differs, the round runs as read.
     // A file from which the question lines cannot all be read (name or count

@@ -3,6 +3,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
+#include <string>
+
+#include "rules/FileNames.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -22,6 +27,11 @@ FileHandle OpenFileAt(const char* fileName, long long offset) {
 #else
     // O_NONBLOCK keeps the open of a pipe without a writer from waiting.
     int fd = ::open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        // A name written on Windows: `\` between folders, another case.
+        const std::string found = FindWindowsName(fileName);
+        if (!found.empty()) fd = ::open(found.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
     if (fd < 0) return nullptr;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

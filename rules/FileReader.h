@@ -18,7 +18,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // The named regular file, opened for binary reading and positioned at
 // `offset`; null when it cannot be opened, is not a regular file, or the
-// offset is negative.
+// offset is negative. A name missing as given is looked for as Windows would
+// find it (FindWindowsName).
 FileHandle OpenFileAt(const char* fileName, long long offset);
 
 // Reads up to `count` bytes, never past kMaxFileOffset counted from `offset`

@@ -185,6 +185,48 @@ TEST(LoadRoundFile, SavedRoundComesBackWhole) {
     EXPECT_EQ(AsPairs(loaded), AsPairs(kExample));
 }
 
+TEST(LoadRoundFile, QuestionFileNamesFromAnotherMachine) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path() / "Quiz" / "Biology");
+    const std::string onDisk = dir.Write("Quiz/Biology/Cells.txt", QuestionFile(3));
+    const std::string folder = dir.Path().string();
+    struct Case {
+        std::string qfile;     // as line 1 names it
+        std::string expected;  // the question file the round then reads
+        int result;
+    };
+    const Case cases[] = {
+        {onDisk, onDisk, 1},
+        // Written on Windows: `\` and another case are found where they point...
+        {folder + "/quiz\\BIOLOGY\\cells.TXT", folder + "/quiz\\BIOLOGY\\cells.TXT", 1},
+        // ...and a name from elsewhere by its base name beside the round file.
+        {"C:\\quiz\\biology\\CELLS.txt", onDisk, 1},
+        {"/home/ana/quiz/Cells.txt", onDisk, 1},
+        {"C:\\quiz\\other.txt", "C:\\quiz\\other.txt", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.qfile);
+        const std::string rf =
+            dir.Write("Quiz/Biology/round.qfr", RoundText(c.qfile, "C:\\x.qfr", kExample));
+        clQuestionOrder round;
+        EXPECT_EQ(round.LoadRoundFile(rf.c_str()), c.result);
+        EXPECT_STREQ(round.qfile, c.expected.c_str());
+        EXPECT_EQ(AsPairs(round), AsPairs(kExample));
+    }
+
+    // The base name is looked for only beside the round file, and only when
+    // the named file is missing.
+    const std::string elsewhere =
+        dir.Write("elsewhere.qfr", RoundText("C:\\q\\Cells.txt", "", kExample));
+    clQuestionOrder round;
+    EXPECT_EQ(round.LoadRoundFile(elsewhere.c_str()), 0);
+    EXPECT_STREQ(round.qfile, "C:\\q\\Cells.txt");
+    const std::string other = dir.Write("Quiz/Biology/Other.txt", QuestionFile(3));
+    const std::string named = dir.Write("Quiz/Biology/named.qfr", RoundText(other, "", kExample));
+    EXPECT_EQ(round.LoadRoundFile(named.c_str()), 1);
+    EXPECT_STREQ(round.qfile, other.c_str());
+}
+
 TEST(LoadRoundFile, ToleratedLayouts) {
     TempDir dir;
     std::string qf = dir.Write("q.txt", QuestionFile(3));

@@ -1,0 +1,281 @@
+#include "rules/FileNames.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "rules/Windows1252.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+#endif
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+#ifndef _WIN32
+
+// Folders whose entries one search may read: a path of many folders that
+// each hold several matches cannot make it read without end.
+constexpr int kMaxFolderReads = 256;
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The characters of a UTF-8 name as Windows-1252 bytes; nothing when the
+// bytes are not UTF-8 or hold a character the code page lacks.
+std::optional<std::string> Utf8ToWindows1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        char32_t code = 0;
+        std::size_t length = 0;
+        if (lead < 0x80) {
+            code = lead;
+            length = 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            code = lead & 0x1F;
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            code = lead & 0x0F;
+            length = 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            code = lead & 0x07;
+            length = 4;
+        } else {
+            return std::nullopt;
+        }
+        if (i + length > bytes.size()) return std::nullopt;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return std::nullopt;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+        if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+        const int byte = UnicodeToWindows1252(code);
+        if (byte < 0) return std::nullopt;
+        out.push_back(static_cast<char>(byte));
+        i += length;
+    }
+    return out;
+}
+
+// A name's readings as Windows-1252 text: its own bytes, and its UTF-8
+// characters in that code page when it is UTF-8 with other than ASCII.
+std::vector<std::string> Readings(std::string_view name) {
+    std::vector<std::string> readings{std::string(name)};
+    if (auto converted = Utf8ToWindows1252(name); converted && *converted != name) {
+        readings.push_back(std::move(*converted));
+    }
+    return readings;
+}
+
+std::string Folded(std::string text) {
+    for (char& c : text) c = static_cast<char>(FoldWindows1252Case(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// How well an entry on disk matches the wanted part of a name: 0 the same
+// bytes, 1 the same letters, 2 equal up to case, -1 no match.
+class PartMatcher {
+public:
+    explicit PartMatcher(std::string_view wanted) : wanted_(wanted) {
+        for (std::string& reading : Readings(wanted)) {
+            folded_.push_back(Folded(reading));
+            readings_.push_back(std::move(reading));
+        }
+    }
+
+    int Rank(std::string_view entry) const {
+        if (entry == wanted_) return 0;
+        int best = -1;
+        for (const std::string& reading : Readings(entry)) {
+            for (std::size_t i = 0; i < readings_.size(); ++i) {
+                if (reading == readings_[i]) return 1;
+                if (best < 0 && reading.size() == folded_[i].size() &&
+                    Folded(reading) == folded_[i])
+                    best = 2;
+            }
+        }
+        return best;
+    }
+
+private:
+    std::string_view wanted_;
+    std::vector<std::string> readings_;
+    std::vector<std::string> folded_;
+};
+
+std::string Join(const std::string& folder, const std::string& part) {
+    if (folder.empty()) return part;
+    if (folder.back() == '/') return folder + part;
+    return folder + "/" + part;
+}
+
+// The entries of `folder` other than `skip` that match `part`, best first.
+std::vector<std::string> Matches(const std::string& folder, const std::string& part,
+                                 const std::string& skip, int& folderReads) {
+    std::vector<std::pair<int, std::string>> found;
+    if (folderReads >= kMaxFolderReads) return {};
+    ++folderReads;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return {};
+    const PartMatcher matcher(part);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name == "." || name == ".." || name == skip) continue;
+        const int rank = matcher.Rank(name);
+        if (rank >= 0) found.emplace_back(rank, std::string(name));
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end());  // by rank, then byte order
+    std::vector<std::string> names;
+    names.reserve(found.size());
+    for (auto& [rank, name] : found) names.push_back(std::move(name));
+    return names;
+}
+
+// The path of parts[index...] below `folder`, which exists; empty when none.
+std::string Walk(const std::string& folder, const std::vector<std::string>& parts,
+                 std::size_t index, int& folderReads) {
+    if (index == parts.size()) return folder;
+    const std::string& part = parts[index];
+    const bool last = index + 1 == parts.size();
+    auto follow = [&](const std::string& path) -> std::string {
+        if (last) return path;
+        if (!IsFolder(path)) return std::string();
+        return Walk(path, parts, index + 1, folderReads);
+    };
+    const std::string exact = Join(folder, part);
+    const bool exactExists = Exists(exact);
+    if (exactExists) {
+        if (std::string found = follow(exact); !found.empty()) return found;
+    }
+    if (part == "." || part == "..") return std::string();
+    for (const std::string& name : Matches(folder, part, exactExists ? part : "", folderReads)) {
+        if (std::string found = follow(Join(folder, name)); !found.empty()) return found;
+    }
+    return std::string();
+}
+
+#endif
+
+}  // namespace
+
+std::string FindWindowsName(const char* name) {
+    if (name == nullptr || *name == '\0') return std::string();
+#ifdef _WIN32
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? std::string(name) : std::string();
+#else
+    const std::string given(name);
+    if (Exists(given)) return given;
+    std::vector<std::string> parts;
+    std::string part;
+    for (char c : given) {
+        if (IsSeparator(c)) {
+            if (!part.empty()) parts.push_back(std::move(part));
+            part.clear();
+        } else {
+            part.push_back(c);
+        }
+    }
+    if (!part.empty()) parts.push_back(std::move(part));
+    if (parts.empty()) return std::string();
+    int folderReads = 0;
+    return Walk(IsSeparator(given.front()) ? "/" : "", parts, 0, folderReads);
+#endif
+}
+
+bool IsRegularFileName(const std::string& name) {
+    if (name.empty()) return false;
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+#else
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+}
+
+std::string FolderOf(const std::string& name) {
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+#ifdef _WIN32
+        // The second byte of a double-byte character may have the value of `\`.
+        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (IsSeparator(name[i]) || (i == 1 && name[i] == ':' && IsDriveLetter(name[0])))
+            end = i + 1;
+#else
+        if (name[i] == '/') end = i + 1;
+#endif
+    }
+    return name.substr(0, end);
+}
+
+std::string BaseNameOf(const std::string& name) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+#ifdef _WIN32
+        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+#endif
+        if (IsSeparator(name[i])) start = i + 1;
+    }
+    return name.substr(start);
+}
+
+bool IsRootedName(const std::string& name) {
+    if (name.empty()) return false;
+    if (IsSeparator(name[0])) return true;
+    return name.size() >= 2 && IsDriveLetter(name[0]) && name[1] == ':';
+}
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+bool RemoveFileName(const std::string& name) {
+#ifdef _WIN32
+    return DeleteFileA(name.c_str()) != 0;
+#else
+    return std::remove(name.c_str()) == 0;
+#endif
+}

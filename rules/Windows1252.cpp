@@ -1,0 +1,43 @@
+#include "rules/Windows1252.h"
+
+namespace {
+
+// Bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
+constexpr char16_t kHighBytes[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+constexpr unsigned char kMultiplication = 0xD7;    // ×, between the upper-case letters
+constexpr unsigned char kUpperS = 0x8A;            // Š
+constexpr unsigned char kUpperOE = 0x8C;           // Œ
+constexpr unsigned char kUpperZ = 0x8E;            // Ž
+constexpr unsigned char kUpperY = 0x9F;            // Ÿ
+constexpr unsigned char kLowerY = 0xFF;            // ÿ
+constexpr unsigned char kCaseDistance = 0x20;      // ASCII and Latin-1 letters
+constexpr unsigned char kHighCaseDistance = 0x10;  // Š/š, Œ/œ, Ž/ž
+
+}  // namespace
+
+char32_t Windows1252ToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kHighBytes[byte - 0x80];
+    return byte;
+}
+
+int UnicodeToWindows1252(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
+    for (int i = 0; i < 32; ++i) {
+        if (kHighBytes[i] == code) return 0x80 + i;
+    }
+    return -1;
+}
+
+unsigned char FoldWindows1252Case(unsigned char byte) {
+    if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte + kCaseDistance);
+    if (byte >= 0xC0 && byte <= 0xDE && byte != kMultiplication)
+        return static_cast<unsigned char>(byte + kCaseDistance);
+    if (byte == kUpperS || byte == kUpperOE || byte == kUpperZ)
+        return static_cast<unsigned char>(byte + kHighCaseDistance);
+    if (byte == kUpperY) return kLowerY;
+    return byte;
+}
