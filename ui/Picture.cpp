@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <vector>
+#include <string>
 
+#include "ui/PictureSearch.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -20,46 +19,6 @@ constexpr int kSpaceBelow = 167;
 constexpr int kPictureTop = 10;
 constexpr int kAnyValue = -1;
 
-bool IsFile(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
-#ifndef _WIN32
-// Question files are Windows-1252; file names on this platform are UTF-8.
-std::string Cp1252ToUtf8(const std::string& bytes) {
-    static constexpr char16_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    std::string out;
-    for (unsigned char c : bytes) {
-        char32_t code = (c >= 0x80 && c <= 0x9F) ? kHigh[c - 0x80] : c;
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
-}
-#endif
-
-// The spellings under which a name from a question file may exist on disk.
-std::vector<std::string> Spellings(const std::string& name) {
-    std::vector<std::string> spellings{name};
-#ifndef _WIN32
-    std::string utf8 = Cp1252ToUtf8(name);
-    if (utf8 != name) spellings.push_back(utf8);
-#endif
-    return spellings;
-}
-
 HBITMAP LoadResourceBitmap(HINSTANCE instance, int id) {
     return static_cast<HBITMAP>(
         LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -67,7 +26,7 @@ HBITMAP LoadResourceBitmap(HINSTANCE instance, int id) {
 
 HBITMAP LoadFileBitmap(HINSTANCE instance, const char* name) {
     if (name == nullptr) return nullptr;
-    std::string path = FindBitmapFile(name);
+    std::string path = FindBitmapFile(name, Ui().QuestionOrder.ReturnQFile());
     return static_cast<HBITMAP>(LoadImageA(instance, path.c_str(), IMAGE_BITMAP, 0, 0,
                                            LR_CREATEDIBSECTION | LR_LOADFROMFILE));
 }
@@ -150,23 +109,6 @@ void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth
 }
 
 }  // namespace
-
-std::string FindBitmapFile(const char* name) {
-    if (name == nullptr) return std::string();
-    std::string given = name;
-    for (const std::string& spelling : Spellings(given)) {
-        if (IsFile(spelling)) return spelling;
-    }
-    std::filesystem::path relative(given);
-    const char* questionFile = Ui().QuestionOrder.ReturnQFile();
-    if (given.empty() || relative.is_absolute() || questionFile == nullptr) return given;
-    std::filesystem::path folder = std::filesystem::path(questionFile).parent_path();
-    for (const std::string& spelling : Spellings(given)) {
-        std::filesystem::path beside = folder / spelling;
-        if (IsFile(beside)) return beside.string();
-    }
-    return given;
-}
 
 bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int green, int blue) {
     UiState& ui = Ui();

@@ -4,8 +4,6 @@
 // The loaded picture lives in Ui().hPictureBitmap and Ui().hPictureDC.
 #pragma once
 
-#include <string>
-
 #include "platform/WinApi.h"
 
 // Loads `name` ("\S_WC" and "\F_CG" name the built-in welcome and
@@ -29,8 +27,3 @@ bool IsWithinRect(RECT& a, RECT& b);
 // True when a and b have at least one pixel in common; right and bottom edges
 // are exclusive, as in every RECT.
 bool SharesAPixel(const RECT& a, const RECT& b);
-
-// Where a bitmap named in a question file is: the name itself when it opens
-// from the current folder or is absolute, else the same relative name beside
-// the question file when it is there, else the name unchanged.
-std::string FindBitmapFile(const char* name);

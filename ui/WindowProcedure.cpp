@@ -8,6 +8,7 @@
 #include "platform/WinApi.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
+#include "ui/PictureSearch.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
 
@@ -152,7 +153,7 @@ void Command(HWND hwnd, int id) {
 bool IsZoneHit(int x, int y) {
     UiState& ui = Ui();
     if (!ui.ZoneName || ui.iPictureWidth <= 0) return false;
-    const std::string zoneFile = FindBitmapFile(ui.ZoneName.get());
+    const std::string zoneFile = FindBitmapFile(ui.ZoneName.get(), ui.QuestionOrder.ReturnQFile());
     HBITMAP zone = static_cast<HBITMAP>(LoadImageA(ui.hAppInstance, zoneFile.c_str(), IMAGE_BITMAP,
                                                    0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (zone == nullptr) return false;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/qt/Internal.h"
+#include "rules/FileNames.h"
 
 namespace quillfin::platform {
 namespace {
@@ -300,9 +302,10 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
 std::optional<QImage> LoadBmpFile(const char* name, int* bitsPerPixel) {
     if (name == nullptr || name[0] == '\0') return std::nullopt;
     if (auto image = LoadExactName(name, bitsPerPixel)) return image;
-    std::string utf8 = Cp1252ToUtf8(name);
-    if (utf8 == name) return std::nullopt;
-    return LoadExactName(utf8.c_str(), bitsPerPixel);
+    // A name written on Windows: `\` between folders, another case or encoding.
+    std::string found = FindWindowsName(name);
+    if (found.empty() || found == name) return std::nullopt;
+    return LoadExactName(found.c_str(), bitsPerPixel);
 }
 
 }  // namespace quillfin::platform

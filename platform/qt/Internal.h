@@ -186,8 +186,8 @@ constexpr std::int64_t kMaxBmpPixels = 64LL * 1024 * 1024;
 // truncated, of an unsupported kind or larger than kMaxBmpPixels.
 std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size,
                                 int* bitsPerPixel = nullptr);
-// Reads and decodes the named file (bytes as given, then as Windows-1252
-// converted to UTF-8); nullopt for folders, missing files and bad BMPs.
+// Reads and decodes the named file (the name as given, then as Windows
+// finds it: FindWindowsName); nullopt for folders, missing files and bad BMPs.
 std::optional<QImage> LoadBmpFile(const char* name, int* bitsPerPixel = nullptr);
 
 // ---- resources ----

@@ -334,12 +334,18 @@ TEST_F(BmpLoad, FiftyMegapixelPictureLoads) {
     DeleteDC(dc);
 }
 
-TEST_F(BmpLoad, Windows1252NameFindsItsUtf8File) {
-    dir.Write("G\xC3\xA4vle.bmp", Bmp(40, 5, 2, 24, 0, {}, Rows24(false)));
-    std::string name = dir.File("G\xE4vle.bmp");  // as a question file spells it
-    HBITMAP bitmap = Load(name);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(Pixels(bitmap), kPicture);
+TEST_F(BmpLoad, NamesWrittenOnWindowsFindTheirFile) {
+    std::filesystem::create_directory(dir.Path() / "pics");
+    dir.Write("pics/G\xC3\xA4vle.bmp", Bmp(40, 5, 2, 24, 0, {}, Rows24(false)));
+    // As a question file written on Windows spells it: Windows-1252, any case, `\\`.
+    const std::string folder = dir.Path().string() + "/";
+    for (const char* name : {"pics/G\xE4vle.bmp", "PICS\\g\xC4VLE.BMP", "Pics/G\xC3\x84VLE.bmp"}) {
+        SCOPED_TRACE(name);
+        HBITMAP bitmap = Load(folder + name);
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(Pixels(bitmap), kPicture);
+    }
+    EXPECT_EQ(Load(folder + "pics\\Gavle.bmp"), nullptr);
 }
 
 TEST_F(BmpLoad, BuiltInBitmapsHaveTheirSizes) {

@@ -10,6 +10,7 @@
 #include "tests/support/TempDir.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
+#include "ui/PictureSearch.h"
 #include "ui/UiState.h"
 
 namespace qt = quillfin::testing;
@@ -373,24 +374,70 @@ TEST_F(Picture, SharesAPixelFindsEveryOverlap) {
     }
 }
 
-TEST_F(Picture, BitmapsAreFoundBesideTheQuestionFile) {
-    std::filesystem::create_directory(dir.Path() / "quiz");
+TEST_F(Picture, BitmapsAreFoundBesideTheQuestionFileFirst) {
+    std::filesystem::create_directories(dir.Path() / "quiz" / "pics");
     std::filesystem::create_directory(dir.Path() / "elsewhere");
-    std::string questions = dir.Write("quiz/questions.txt",
-                                      "\xA4Q\"What?\"\r\n\xA4"
-                                      "A\"x\"\r\n");
-    dir.Write("quiz/beside.bmp", Bmp24(2, 2, [](int, int) { return kPictureColour; }));
-    dir.Write("elsewhere/here.bmp", Bmp24(2, 2, [](int, int) { return kPictureColour; }));
-    dir.Write("quiz/here.bmp", Bmp24(2, 2, [](int, int) { return kPictureColour; }));
-    Ui().QuestionOrder.LoadQuestionFile(questions.c_str());
-    ASSERT_NE(Ui().QuestionOrder.ReturnQFile(), nullptr);
+    const std::string questions = dir.Write("quiz/questions.txt", "\xA4Q\"What?\"\r\n");
+    const std::string quiz = (dir.Path() / "quiz").string() + "/";
+    auto bmp = [](COLORREF colour) { return Bmp24(2, 2, [=](int, int) { return colour; }); };
+    dir.Write("quiz/scene.bmp", bmp(kPictureColour));
+    dir.Write("elsewhere/scene.bmp", bmp(kZoneColour));
+    dir.Write("elsewhere/only here.bmp", bmp(kZoneColour));
+    dir.Write("quiz/pics/Map.BMP", bmp(kPictureColour));
+    dir.Write("quiz/Caf\xC3\xA9.bmp", bmp(kPictureColour));
+    // A round saved into another folder made that one the current folder.
     std::filesystem::current_path(dir.Path() / "elsewhere");
 
-    EXPECT_EQ(FindBitmapFile("here.bmp"), "here.bmp") << "the current folder comes first";
-    EXPECT_EQ(FindBitmapFile("beside.bmp"), (dir.Path() / "quiz" / "beside.bmp").string());
-    EXPECT_EQ(FindBitmapFile("nowhere.bmp"), "nowhere.bmp");
-    EXPECT_EQ(FindBitmapFile("/nowhere.bmp"), "/nowhere.bmp");
-    EXPECT_TRUE(LoadNewPicture("beside.bmp", hwnd, instance, -1, -1, -1));
+    struct Case {
+        const char* name;
+        const char* questionFile;
+        std::string found;
+    };
+    const Case cases[] = {
+        {"scene.bmp", questions.c_str(), quiz + "scene.bmp"},
+        {"only here.bmp", questions.c_str(), "only here.bmp"},
+        {"pics\\map.bmp", questions.c_str(), quiz + "pics/Map.BMP"},
+        {"PICS/MAP.bmp", questions.c_str(), quiz + "pics/Map.BMP"},
+        {"caf\xC9.BMP", questions.c_str(), quiz + "Caf\xC3\xA9.bmp"},
+        {"scene.bmp", nullptr, "scene.bmp"},
+        {"scene.bmp", "", "scene.bmp"},
+        {"nowhere.bmp", questions.c_str(), "nowhere.bmp"},
+        {"/nowhere.bmp", questions.c_str(), "/nowhere.bmp"},
+        {"", questions.c_str(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " in " + (c.questionFile ? c.questionFile : "(null)"));
+        EXPECT_EQ(FindBitmapFile(c.name, c.questionFile), c.found);
+    }
+    EXPECT_EQ(FindBitmapFile(nullptr, questions.c_str()), "");
+    // A question file named as Windows would name it has the same folder.
+    const std::string windowsName = dir.Path().string() + "/QUIZ\\Questions.TXT";
+    EXPECT_EQ(FindBitmapFile("scene.bmp", windowsName.c_str()), quiz + "scene.bmp");
+
+    // The program shows the question file's own picture, not the current folder's.
+    ASSERT_EQ(Ui().QuestionOrder.LoadQuestionFile(questions.c_str()), 1);
+    ASSERT_TRUE(LoadNewPicture("scene.bmp", hwnd, instance, -1, -1, -1));
+    EXPECT_EQ(At(1, 1), kPictureColour);
+    ASSERT_TRUE(LoadNewPicture("Pics\\map.bmp", hwnd, instance, -1, -1, -1));
+    EXPECT_EQ(At(0, 0), kPictureColour);
+}
+
+TEST_F(Picture, ZoneNamesWrittenOnWindowsAreFoundBesideTheQuestionFile) {
+    std::filesystem::create_directories(dir.Path() / "quiz" / "zones");
+    std::filesystem::create_directory(dir.Path() / "elsewhere");
+    const std::string questions = dir.Write("quiz/questions.txt", "\xA4Q\"What?\"\r\n");
+    dir.Write("quiz/picture.bmp", Bmp24(4, 3, [](int, int) { return kPictureColour; }));
+    dir.Write("quiz/zones/zone.bmp",
+              Bmp24(4, 3, [](int x, int) { return x < 2 ? kZoneColour : RGB(0, 0, 0); }));
+    ASSERT_EQ(Ui().QuestionOrder.LoadQuestionFile(questions.c_str()), 1);
+    std::filesystem::current_path(dir.Path() / "elsewhere");
+    const char zoneName[] = "Zones\\ZONE.bmp";
+    Ui().ZoneName.reset(new char[sizeof(zoneName)]);
+    std::copy(zoneName, zoneName + sizeof(zoneName), Ui().ZoneName.get());
+
+    ASSERT_TRUE(LoadNewPicture("picture.bmp", hwnd, instance, 255, 0, 0));
+    EXPECT_NE(At(0, 0), kPictureColour) << "the zone is marked";
+    EXPECT_EQ(At(3, 0), kPictureColour) << "outside the zone";
 }
 
 }  // namespace
