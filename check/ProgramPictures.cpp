@@ -6,22 +6,9 @@
 
 #include "check/Pictures.h"
 #include "platform/WinApi.h"
-#include "ui/Picture.h"
-#include "ui/UiState.h"
+#include "ui/PictureSearch.h"
 
 namespace {
-
-// The program's search resolves a name against the question file of the
-// round; the checker lends it the file it checks for the one call.
-std::string SearchAsTheProgram(const std::string& questionFile, const std::string& name) {
-    clQuestionOrder& round = Ui().QuestionOrder;
-    char* saved = round.qfile;
-    std::string file = questionFile;
-    round.qfile = file.data();
-    std::string path = FindBitmapFile(name.c_str());
-    round.qfile = saved;
-    return path;
-}
 
 HBITMAP LoadPicture(const std::string& path) {
     return static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
@@ -33,7 +20,7 @@ bool IsJpeg(const std::string&) { return false; }
 class ProgramPictureLibrary : public PictureLibrary {
 protected:
     std::string Find(const std::string& questionFile, const std::string& name) override {
-        std::string path = SearchAsTheProgram(questionFile, name);
+        std::string path = FindBitmapFile(name.c_str(), questionFile.c_str());
         std::error_code error;
         if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::string();
         return path;
