@@ -3,7 +3,9 @@
 #include <QMessageBox>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "platform/qt/Internal.h"
 
@@ -35,10 +37,58 @@ std::vector<std::string> FilterList(LPCSTR filter) {
     return parts;
 }
 
+// A name typed without an extension in an open dialog means the file with the
+// default extension when that exists, else the name as typed.
+std::filesystem::path CompleteOpenName(const std::filesystem::path& typed,
+                                       const std::string& extension) {
+    if (extension.empty() || !typed.has_filename() || typed.filename().has_extension())
+        return typed;
+    std::filesystem::path completed = typed;
+    completed += "." + extension;
+    std::error_code error;
+    return std::filesystem::is_regular_file(completed, error) ? completed : typed;
+}
+
+// Qt's file dialog. In an open dialog, Qt refuses a typed name that does not
+// exist before it could be completed; a name that completes to an existing
+// file is taken here instead.
+class CompletingDialog : public QFileDialog {
+public:
+    CompletingDialog(QWidget* parent, std::string extension)
+        : QFileDialog(parent), extension_(std::move(extension)) {}
+
+    // The completed name when one was taken, else what the dialog selected.
+    std::optional<std::string> Chosen() const {
+        if (completed_) return completed_;
+        const QStringList files = selectedFiles();
+        if (files.isEmpty()) return std::nullopt;
+        return QFile::encodeName(files.first()).toStdString();
+    }
+
+    void accept() override {
+        const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptOpen && files.size() == 1) {
+            const std::filesystem::path typed(QFile::encodeName(files.first()).toStdString());
+            const std::filesystem::path completed = CompleteOpenName(typed, extension_);
+            if (completed != typed) {
+                completed_ = completed.string();
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    std::string extension_;
+    std::optional<std::string> completed_;
+};
+
 std::optional<std::string> AskUser(bool save, const OPENFILENAMEA& ofn,
                                    const std::vector<std::string>& filter,
                                    const std::string& initial) {
-    QFileDialog dialog(OwnerWidget(ofn.hwndOwner));
+    CompletingDialog dialog(OwnerWidget(ofn.hwndOwner),
+                            ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "");
     if (ofn.lpstrTitle != nullptr) dialog.setWindowTitle(FromCp1252(ofn.lpstrTitle));
     if (ofn.lpstrInitialDir != nullptr) dialog.setDirectory(QFile::decodeName(ofn.lpstrInitialDir));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -56,8 +106,8 @@ std::optional<std::string> AskUser(bool save, const OPENFILENAMEA& ofn,
         dialog.selectNameFilter(names.value(index, names.first()));
     }
     if (!initial.empty()) dialog.selectFile(QFile::decodeName(initial.c_str()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Chosen();
 }
 
 // Completes a chosen name as the Windows dialog does and hands it to the
@@ -69,7 +119,11 @@ BOOL Deliver(bool save, OPENFILENAMEA& ofn, std::string path) {
     fs::path chosen = fs::absolute(fs::path(path), error);
     if (error) return FALSE;
     std::string extension = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
-    if (!extension.empty() && !chosen.filename().has_extension()) chosen += "." + extension;
+    if (save) {
+        if (!extension.empty() && !chosen.filename().has_extension()) chosen += "." + extension;
+    } else {
+        chosen = CompleteOpenName(chosen, extension);
+    }
     if (!chosen.has_filename()) return FALSE;
     fs::path folder = chosen.parent_path();
     if ((ofn.Flags & OFN_FILEMUSTEXIST) != 0 && !fs::is_regular_file(chosen, error)) return FALSE;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,44 @@ TEST_F(FileDialogs, AnswersAreCheckedAgainstTheFlags) {
     OPENFILENAMEA bad = Dialog("", "", 0);
     bad.lStructSize = 12;
     EXPECT_FALSE(GetOpenFileNameA(&bad));
+}
+
+TEST_F(FileDialogs, OpenNameWithoutExtensionIsCompletedOnlyWhenThatFileExists) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> files;  // in a fresh folder
+        std::string typed;
+        std::string expected;  // empty: the dialog fails
+    };
+    const std::vector<Case> cases = {
+        {"only quiz.txt", {"quiz.txt"}, "quiz", "quiz.txt"},
+        {"only quiz", {"quiz"}, "quiz", "quiz"},
+        {"both: the completed name wins", {"quiz", "quiz.txt"}, "quiz", "quiz.txt"},
+        {"neither", {}, "quiz", ""},
+        {"another extension is kept", {"quiz.text", "quiz.text.txt"}, "quiz.text", "quiz.text"},
+        {"a folder named quiz.txt", {"quiz", "quiz.txt/"}, "quiz", "quiz"},
+    };
+    int folderNo = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path folder = dir.Path() / ("case" + std::to_string(++folderNo));
+        std::filesystem::create_directory(folder);
+        for (const std::string& file : c.files) {
+            if (file.back() == '/') {
+                std::filesystem::create_directory(folder / file.substr(0, file.size() - 1));
+            } else {
+                std::ofstream(folder / file) << "x";
+            }
+        }
+        qt::PushFileDialogAnswer((folder / c.typed).string());
+        OPENFILENAMEA ofn = Dialog("Text Files (.txt)\0*.txt\0All Files\0*.*\0", "txt",
+                                   OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY);
+        const BOOL chosen = GetOpenFileNameA(&ofn);
+        EXPECT_EQ(chosen != FALSE, !c.expected.empty());
+        if (chosen) {
+            EXPECT_EQ(std::string(buffer), (folder / c.expected).string());
+        }
+    }
 }
 
 }  // namespace
