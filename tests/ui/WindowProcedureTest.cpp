@@ -280,6 +280,25 @@ TEST_F(WindowProcedure, RepaintOfAnyPartLeavesTheWindowAsItWas) {
     }
 }
 
+TEST_F(WindowProcedure, HelpBoxNamesAPageThatDescribesTheVersionAboutShows) {
+    Menu(kCmdHelp);
+    Menu(kCmdAbout);
+    const auto& boxes = seams::ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    const std::string& help = boxes[0].text;
+    const std::size_t open = help.find("Open the file \"");
+    ASSERT_NE(open, std::string::npos);
+    const std::size_t nameStart = open + std::string("Open the file \"").size();
+    const std::string name = help.substr(nameStart, help.find('"', nameStart) - nameStart);
+    const std::string page = ReadWholeFile(std::string(QUILLFIN_HELP_FOLDER) + "/" + name);
+    ASSERT_FALSE(page.empty()) << name;
+
+    const std::string& about = boxes[1].text;
+    const std::string version = about.substr(0, about.find('\n'));
+    ASSERT_EQ(version.rfind("Quillfin v.", 0), 0u) << about;
+    EXPECT_NE(page.find("describes " + version), std::string::npos) << version;
+}
+
 TEST_F(WindowProcedure, ExitEndsTheProgramWithCodeZero) {
     Menu(kCmdExit);
     EXPECT_TRUE(quit);
