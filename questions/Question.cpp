@@ -10,6 +10,7 @@
 #include "rules/FileReader.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
+#include "rules/Windows1252.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ constexpr int kCountWindow = 32;
 constexpr char kQuote[] = "\"";
 constexpr char kMark = '#';
 constexpr char kTagByte = '\244';
+// Every read of a question file takes its text in Windows-1252.
+constexpr FileReading kText = FileReading::QuestionFile;
 
 // Rules with a mark end in eight blanks that give the inserted digits room.
 constexpr char kQuestionTagRule[] = "TIME#(AFTER'\244Q'())        ";
@@ -110,7 +113,7 @@ struct AnswerList {
 };
 
 void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
-    FileHandle file = OpenFileAt(questionFile, start);
+    TextSource file = OpenTextAt(questionFile, start, kText);
     if (!file) return;
     // Most lists are short: read a little first, more when the list goes on.
     std::size_t blockSize = 4096;
@@ -120,7 +123,7 @@ void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
     std::string current;
     for (;;) {
         const long long blockStart = offset;
-        const std::size_t got = ReadBlock(file.get(), block.data(), blockSize, offset);
+        const std::size_t got = file.Read(block.data(), blockSize, offset);
         if (got == 0) {
             list.end = offset;
             return;
@@ -152,15 +155,15 @@ void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
 // the rule finds nothing).
 bool ReadTextItem(const char* questionFile, const char* rule, int window, int start, char*& item,
                   int& size, int& at) {
-    at = FindPosition(rule, questionFile, window, start, false);
+    at = FindPosition(rule, questionFile, window, start, false, kText);
     if (at < 0) {
         at = -1;
         size = -1;
         return true;
     }
-    size = CountCharTo(questionFile, at, kQuote, 1, kCountWindow) + 2;
+    size = CountCharTo(questionFile, at, kQuote, 1, kCountWindow, kText) + 2;
     if (size < 0) return false;
-    item = GetToStop(questionFile, at, kQuote, 1, size);
+    item = GetToStop(questionFile, at, kQuote, 1, size, kText);
     return true;
 }
 
@@ -285,12 +288,13 @@ int clQuestion::FindQuestionBlock(const char* questionFile, int n) {
     // A negative number would leave the mark in the rule, and a TIME without
     // a count reports the start of the file: there is no such block.
     if (n < 0) return NO_POSITION;
-    return FindPosition(CountedRule(kQuestionTagRule, n).text, questionFile, kItemWindow, 0, false);
+    return FindPosition(CountedRule(kQuestionTagRule, n).text, questionFile, kItemWindow, 0, false,
+                        kText);
 }
 
 std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
     std::vector<int> blocks;
-    FileHandle file = OpenFileAt(questionFile, 0);
+    TextSource file = OpenTextAt(questionFile, 0, kText);
     if (!file) return blocks;
     constexpr std::size_t kBlock = 1 << 16;
     std::vector<char> block(kBlock);
@@ -298,7 +302,7 @@ std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
     bool tagAtEnd = false;  // the previous block ended in a tag byte
     for (;;) {
         const long long blockStart = offset;
-        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
+        const std::size_t got = file.Read(block.data(), kBlock, offset);
         if (got == 0) break;
         const char* data = block.data();
         const void* zero = std::memchr(data, '\0', got);
@@ -339,7 +343,7 @@ bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,
     where.questionTag = questionPosition;
 
     const int answersPosition =
-        FindPosition(kAnswersTagRule, questionFile, kItemWindow, questionPosition, false);
+        FindPosition(kAnswersTagRule, questionFile, kItemWindow, questionPosition, false, kText);
     if (answersPosition < 0) return fail(QuestionTrace::Failure::NoAnswersTag, questionPosition);
     where.answersTag = answersPosition;
 
@@ -381,7 +385,7 @@ bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,
     }
 
     const int flagsPosition =
-        FindPosition(kFlagsTagRule, questionFile, kItemWindow, questionPosition, false);
+        FindPosition(kFlagsTagRule, questionFile, kItemWindow, questionPosition, false, kText);
     if (flagsPosition < 0) return true;
     where.flagsTag = flagsPosition;
     ReadFlags(questionFile, flagsPosition);
@@ -390,7 +394,7 @@ bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,
 
 void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
     for (const FlagWord& word : kFlagWords) {
-        if (FindPosition(word.rule, questionFile, word.window, flagsPosition, false) >= 0) {
+        if (FindPosition(word.rule, questionFile, word.window, flagsPosition, false, kText) >= 0) {
             flags |= word.bit;
             if (word.bit == flagAllAnswers) answersNeeded = answerAntal;
         }
@@ -404,14 +408,15 @@ void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
         short& component;
     } numbers[] = {{kZrRule, zr}, {kZgRule, zg}, {kZbRule, zb}};
     for (auto& number : numbers) {
-        int p = FindPosition(number.rule, questionFile, kItemWindow, flagsPosition, false);
-        if (p >= 0) number.component = ZoneComponent(GetInt(questionFile, p));
+        int p = FindPosition(number.rule, questionFile, kItemWindow, flagsPosition, false, kText);
+        if (p >= 0) number.component = ZoneComponent(GetInt(questionFile, p, kText));
     }
 
-    const int zcPosition = FindPosition(kZcRule, questionFile, kItemWindow, flagsPosition, false);
+    const int zcPosition =
+        FindPosition(kZcRule, questionFile, kItemWindow, flagsPosition, false, kText);
     if (zcPosition < 0) return;
     for (const ColourName& colour : kColourNames) {
-        if (FindPosition(colour.rule, questionFile, colour.window, zcPosition, false) >= 0) {
+        if (FindPosition(colour.rule, questionFile, colour.window, zcPosition, false, kText) >= 0) {
             zr = colour.r;
             zg = colour.g;
             zb = colour.b;
@@ -428,8 +433,10 @@ int clQuestion::TestAnswer(const char* given, int size) const {
         const int length = answerLengths[i];
         for (int j = 0; j < length && j < size; ++j) {
             if (answer[j] == '\0' && given[j] == '\0') return i + 1;
-            const bool differ = caseSensitive ? answer[j] != given[j]
-                                              : ToUpperCase(answer[j]) != ToUpperCase(given[j]);
+            const bool differ = caseSensitive
+                                    ? answer[j] != given[j]
+                                    : FoldWindows1252Case(static_cast<unsigned char>(answer[j])) !=
+                                          FoldWindows1252Case(static_cast<unsigned char>(given[j]));
             if (differ) break;
         }
     }

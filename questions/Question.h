@@ -104,8 +104,9 @@ public:
                             char*& item, int& size);
 
     // The 1-based number of the first stored answer that `given` equals as a
-    // whole (folded through ToUpperCase unless flagCaseSensitive), comparing
-    // at most `size` bytes; 0 when none does.
+    // whole, comparing at most `size` bytes; 0 when none does. Without
+    // flagCaseSensitive the letters of Windows-1252 count the same in upper
+    // and lower case (FoldWindows1252Case); with it, bytes must be equal.
     int TestAnswer(const char* given, int size) const;
 
     char* question;

@@ -60,14 +60,14 @@ char* CopyName(const char* name) {
 // file: the count at which a search for the n-th tag would first fail. A tag
 // cannot overlap another, so every occurrence counts.
 int CountQuestions(const char* questionFile) {
-    FileHandle file = OpenFileAt(questionFile, 0);
+    TextSource file = OpenTextAt(questionFile, 0, FileReading::QuestionFile);
     if (!file) return 0;
     std::vector<char> block(kBlock);
     long long offset = 0;
     long long count = 0;
     bool tagAtEnd = false;  // the previous block ended in a tag byte
     for (;;) {
-        const std::size_t got = ReadBlock(file.get(), block.data(), kBlock, offset);
+        const std::size_t got = file.Read(block.data(), kBlock, offset);
         if (got == 0) break;
         const char* data = block.data();
         const void* zero = std::memchr(data, '\0', got);

@@ -3,10 +3,14 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "rules/FileNames.h"
+#include "rules/QuestionFileText.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -15,6 +19,18 @@
 #include <unistd.h>
 #endif
 
+namespace {
+
+bool SeekTo(std::FILE* f, long long offset) {
+#ifdef _WIN32
+    return _fseeki64(f, offset, SEEK_SET) == 0;
+#else
+    return ::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+}  // namespace
+
 FileHandle OpenFileAt(const char* fileName, long long offset) {
     if (!fileName || !*fileName || offset < 0 || offset > kMaxFileOffset) return nullptr;
 #ifdef _WIN32
@@ -22,7 +38,7 @@ FileHandle OpenFileAt(const char* fileName, long long offset) {
     if (_stat64(fileName, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
     FileHandle f(std::fopen(fileName, "rb"));
     if (!f) return nullptr;
-    if (offset != 0 && _fseeki64(f.get(), offset, SEEK_SET) != 0) return nullptr;
+    if (offset != 0 && !SeekTo(f.get(), offset)) return nullptr;
     return f;
 #else
     // O_NONBLOCK keeps the open of a pipe without a writer from waiting.
@@ -43,7 +59,7 @@ FileHandle OpenFileAt(const char* fileName, long long offset) {
         ::close(fd);
         return nullptr;
     }
-    if (offset != 0 && ::fseeko(f.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return nullptr;
+    if (offset != 0 && !SeekTo(f.get(), offset)) return nullptr;
     return f;
 #endif
 }
@@ -55,4 +71,39 @@ std::size_t ReadBlock(std::FILE* f, char* buffer, std::size_t count, long long& 
     std::size_t got = std::fread(buffer, 1, count, f);
     offset += static_cast<long long>(got);
     return got;
+}
+
+TextSource::TextSource(FileHandle file, std::shared_ptr<const QuestionFileText> text,
+                       long long offset)
+    : file_(std::move(file)), text_(std::move(text)), position_(offset) {}
+TextSource::TextSource(TextSource&&) noexcept = default;
+TextSource& TextSource::operator=(TextSource&&) noexcept = default;
+TextSource::~TextSource() = default;
+
+std::size_t TextSource::Read(char* buffer, std::size_t count, long long& offset) {
+    if (!text_) return ReadBlock(file_.get(), buffer, count, offset);
+    if (offset >= kMaxFileOffset) return 0;
+    const long long room = kMaxFileOffset - offset;
+    if (static_cast<long long>(count) > room) count = static_cast<std::size_t>(room);
+    const std::string& bytes = text_->Bytes();
+    const long long size = static_cast<long long>(bytes.size());
+    if (position_ >= size) return 0;
+    const std::size_t got = std::min(count, static_cast<std::size_t>(size - position_));
+    std::memcpy(buffer, bytes.data() + position_, got);
+    position_ += static_cast<long long>(got);
+    offset += static_cast<long long>(got);
+    return got;
+}
+
+TextSource OpenTextAt(const char* fileName, long long offset, FileReading reading) {
+    if (reading == FileReading::Bytes)
+        return TextSource(OpenFileAt(fileName, offset), nullptr, offset);
+    if (offset < 0 || offset > kMaxFileOffset) return TextSource();
+    FileHandle file = OpenFileAt(fileName, 0);
+    if (!file) return TextSource();
+    std::shared_ptr<const QuestionFileText> text = ConvertedQuestionFile(fileName, file.get());
+    if (text) return TextSource(nullptr, std::move(text), offset);
+    // Read byte for byte, as any other file.
+    if (!SeekTo(file.get(), offset)) return TextSource();
+    return TextSource(std::move(file), nullptr, offset);
 }

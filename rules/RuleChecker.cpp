@@ -337,7 +337,7 @@ namespace {
 // bytes always present after the current position.
 class WindowedFile {
 public:
-    WindowedFile(FileHandle file, long long start, int window)
+    WindowedFile(TextSource file, long long start, int window)
         : file_(std::move(file)),
           offset_(start),
           window_(static_cast<std::size_t>(window)),
@@ -406,7 +406,7 @@ private:
         fill_ = std::min(fill_ * 4, kBlock);
         while (have_ < target && !eof_) {
             std::size_t got =
-                file_ ? ReadBlock(file_.get(), buffer_.data() + have_, target - have_, offset_) : 0;
+                file_ ? file_.Read(buffer_.data() + have_, target - have_, offset_) : 0;
             if (got == 0) eof_ = true;
             have_ += got;
         }
@@ -416,7 +416,7 @@ private:
                        : have_;
     }
 
-    FileHandle file_;
+    TextSource file_;
     long long offset_;
     std::size_t window_;
     std::size_t fill_ = 4096;
@@ -482,7 +482,8 @@ int CountLeafLiteral(clRuleChecker& chain, WindowedFile& text) {
 
 }  // namespace
 
-int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show) {
+int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show,
+                 FileReading reading) {
     char ruleCopy[kRuleBuffer] = {};
     if (rule) {
         for (int i = 0; i < kRuleBuffer - 1 && rule[i] != '\0'; ++i) ruleCopy[i] = rule[i];
@@ -492,7 +493,7 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
     clRuleChecker chain(ruleCopy, idleWindow.data(), windowSize);
     if (show) chain.DisplayObject();
     if (windowSize <= 0 || start < 0) return NO_POSITION;
-    FileHandle file = OpenFileAt(fileName, start);
+    TextSource file = OpenTextAt(fileName, start, reading);
     if (!file) return NO_POSITION;
 
     WindowedFile text(std::move(file), start, window);

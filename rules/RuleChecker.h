@@ -4,6 +4,8 @@
 // A chain lives for one search; nothing of the file is kept between calls.
 #pragma once
 
+#include "rules/FileReader.h"
+
 // Search results: nothing found, or a limit met before the inner rule reported.
 constexpr int NO_POSITION = -999999;
 constexpr int STOP_REACHED = -1000000;
@@ -81,5 +83,8 @@ private:
 // `windowSize` bytes. Returns the absolute offset found, NO_POSITION or
 // STOP_REACHED. A file that cannot be opened or is not a regular file, a
 // negative start, or a window size of 0 or less gives NO_POSITION. The rule
-// text is never modified; at most its first 127 characters are used.
-int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show);
+// text is never modified; at most its first 127 characters are used. Searches
+// in a question file pass FileReading::QuestionFile, and offsets are then
+// those of its text in Windows-1252.
+int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show,
+                 FileReading reading = FileReading::Bytes);

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "rules/FileReader.h"
-
 namespace {
 
 constexpr int kNotFound = -1000000;
@@ -101,26 +99,27 @@ void InsertInt(int value, char* text, int length, char mark) {
 
 char ToUpperCase(char c) { return static_cast<char>(kUpper[static_cast<unsigned char>(c)]); }
 
-int GetInt(const char* fileName, int position) {
+int GetInt(const char* fileName, int position, FileReading reading) {
     if (position < 0) return 0;
-    FileHandle f = OpenFileAt(fileName, position > 0 ? position - 1 : 0);
+    TextSource f = OpenTextAt(fileName, position > 0 ? position - 1 : 0, reading);
     if (!f) return 0;
     long long offset = position > 0 ? position - 1 : 0;
     char before = '\0';
-    if (position > 0 && ReadBlock(f.get(), &before, 1, offset) != 1) return 0;
+    if (position > 0 && f.Read(&before, 1, offset) != 1) return 0;
     char buffer[kGetIntBytes + 1] = {};
-    ReadBlock(f.get(), buffer, kGetIntBytes, offset);
+    f.Read(buffer, kGetIntBytes, offset);
     long long v = ParseInt(buffer);
     return ClampToInt(before == '-' ? -v : v);
 }
 
-char* GetToStop(const char* fileName, int position, const char* stop, int stopLength, int size) {
+char* GetToStop(const char* fileName, int position, const char* stop, int stopLength, int size,
+                FileReading reading) {
     int n = size > 0 ? size : 1;
     char* buffer = new char[n]();
     if (size <= 0) return buffer;
-    if (FileHandle f = OpenFileAt(fileName, position)) {
+    if (TextSource f = OpenTextAt(fileName, position, reading)) {
         long long offset = position;
-        ReadBlock(f.get(), buffer, static_cast<std::size_t>(size), offset);
+        f.Read(buffer, static_cast<std::size_t>(size), offset);
     }
     if (stopLength <= 0 || !stop) {
         std::memset(buffer, 0, static_cast<std::size_t>(n));
@@ -137,8 +136,8 @@ char* GetToStop(const char* fileName, int position, const char* stop, int stopLe
 }
 
 int CountCharTo(const char* fileName, int position, const char* stop, int stopLength,
-                int windowLength) {
-    FileHandle f = OpenFileAt(fileName, position);
+                int windowLength, FileReading reading) {
+    TextSource f = OpenTextAt(fileName, position, reading);
     if (!f) return kNotFound;
     const int len = EffectiveLength(stop, stopLength);
     if (len == 0) return 0;
@@ -153,7 +152,7 @@ int CountCharTo(const char* fileName, int position, const char* stop, int stopLe
     long long blockStart = position;  // file offset of block[0]
     const char first = stop[0];
     for (;;) {
-        std::size_t got = ReadBlock(f.get(), block.data() + kept, kBlock, offset);
+        std::size_t got = f.Read(block.data() + kept, kBlock, offset);
         std::size_t have = kept + got;
         if (have < static_cast<std::size_t>(len)) return kNotFound;
         const char* data = block.data();

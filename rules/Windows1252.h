@@ -4,11 +4,17 @@
 // value, as Windows maps them, so every byte has a character.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 // The Unicode character of a byte.
 char32_t Windows1252ToUnicode(unsigned char byte);
 
 // The byte of a Unicode character, or -1 when the code page has none.
 int UnicodeToWindows1252(char32_t code);
+
+// The text in UTF-8.
+std::string Windows1252ToUtf8(std::string_view bytes);
 
 // The lower-case partner of a letter: A-Z, À-Þ (but not ×), Š, Œ, Ž and Ÿ
 // give a-z, à-þ, š, œ, ž and ÿ. Every other byte is returned unchanged, so

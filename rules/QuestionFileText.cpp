@@ -1,0 +1,453 @@
+#include "rules/QuestionFileText.h"
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+
+#include "rules/FileReader.h"
+#include "rules/Windows1252.h"
+
+#ifdef _WIN32
+#include <io.h>
+#endif
+
+namespace {
+
+constexpr unsigned char kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+constexpr char kReplacementByte = '?';
+
+bool StartsWith(std::string_view raw, unsigned char a, unsigned char b) {
+    return raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == a &&
+           static_cast<unsigned char>(raw[1]) == b;
+}
+
+bool HasUtf8Mark(std::string_view raw) {
+    return raw.size() >= 3 && std::memcmp(raw.data(), kUtf8Mark, 3) == 0;
+}
+
+// The UTF-8 sequence at s[i] (i < n): its length and character, or, for an
+// ill-formed one, minus the length of its maximal invalid part (at least 1):
+// the lead byte and the continuation bytes that could still have belonged
+// to a valid sequence.
+int DecodeUtf8(const unsigned char* s, std::size_t n, std::size_t i, char32_t& code) {
+    const unsigned char b0 = s[i];
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        code = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        code = b0 & 0x0F;
+        if (b0 == 0xE0) low = 0xA0;   // no overlong forms
+        if (b0 == 0xED) high = 0x9F;  // no surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        code = b0 & 0x07;
+        if (b0 == 0xF0) low = 0x90;   // no overlong forms
+        if (b0 == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return -1;
+    }
+    for (int k = 1; k < length; ++k) {
+        if (i + k >= n) return -k;
+        const unsigned char b = s[i + k];
+        if (b < low || b > high) return -k;
+        low = 0x80;
+        high = 0xBF;
+        code = (code << 6) | (b & 0x3F);
+    }
+    return length;
+}
+
+bool AllAscii(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof(word));
+    return (word & 0x8080808080808080ULL) == 0;
+}
+
+}  // namespace
+
+TextEncoding DetectEncoding(std::string_view raw) {
+    if (HasUtf8Mark(raw)) return TextEncoding::Utf8WithMark;
+    if (StartsWith(raw, 0xFF, 0xFE)) return TextEncoding::Utf16Le;
+    if (StartsWith(raw, 0xFE, 0xFF)) return TextEncoding::Utf16Be;
+    const auto* s = reinterpret_cast<const unsigned char*>(raw.data());
+    const std::size_t n = raw.size();
+    bool multiByte = false;
+    for (std::size_t i = 0; i < n;) {
+        if (i + 8 <= n && AllAscii(s + i)) {
+            i += 8;
+        } else if (s[i] < 0x80) {
+            ++i;
+        } else {
+            char32_t code = 0;
+            const int length = DecodeUtf8(s, n, i, code);
+            if (length < 0) return TextEncoding::Windows1252;
+            multiByte = true;
+            i += static_cast<std::size_t>(length);
+        }
+    }
+    return multiByte ? TextEncoding::Utf8 : TextEncoding::Windows1252;
+}
+
+namespace {
+
+// Builds a converted text character by character.
+class Converter {
+public:
+    Converter(std::string& bytes, std::vector<Replacement>& replacements,
+              std::vector<QuestionFileText::Anchor>& anchors, std::size_t sourceBytes, int unit)
+        : bytes_(bytes), replacements_(replacements), anchors_(anchors), unit_(unit) {
+        bytes_.reserve(sourceBytes / static_cast<std::size_t>(unit));
+    }
+
+    void Ascii(const char* run, std::size_t count) { bytes_.append(run, count); }
+
+    // One character, or a bad unit (kBadUnit), that stood at `source` and
+    // took `width` bytes of the file.
+    void Put(char32_t code, std::int64_t source, int width) {
+        const int byte = code == Replacement::kBadUnit ? -1 : UnicodeToWindows1252(code);
+        if (byte < 0) {
+            replacements_.push_back(
+                {static_cast<std::int64_t>(bytes_.size()), source, width, code});
+            bytes_.push_back(kReplacementByte);
+        } else {
+            bytes_.push_back(static_cast<char>(byte));
+        }
+        if (width != unit_)
+            anchors_.push_back({static_cast<std::int64_t>(bytes_.size()), source + width});
+    }
+
+private:
+    std::string& bytes_;
+    std::vector<Replacement>& replacements_;
+    std::vector<QuestionFileText::Anchor>& anchors_;
+    int unit_;
+};
+
+}  // namespace
+
+bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
+    const TextEncoding encoding = DetectEncoding(raw);
+    if (encoding == TextEncoding::Windows1252) return false;
+
+    std::string bytes;
+    std::vector<Replacement> replacements;
+    std::vector<QuestionFileText::Anchor> anchors;
+    const auto* s = reinterpret_cast<const unsigned char*>(raw.data());
+    const std::size_t n = raw.size();
+
+    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithMark) {
+        const std::size_t start = encoding == TextEncoding::Utf8WithMark ? 3 : 0;
+        anchors.push_back({0, static_cast<std::int64_t>(start)});
+        Converter out(bytes, replacements, anchors, n - start, 1);
+        for (std::size_t i = start; i < n;) {
+            std::size_t run = i;
+            while (run + 8 <= n && AllAscii(s + run)) run += 8;
+            while (run < n && s[run] < 0x80) ++run;
+            if (run > i) {
+                out.Ascii(raw.data() + i, run - i);
+                i = run;
+                continue;
+            }
+            char32_t code = 0;
+            const int length = DecodeUtf8(s, n, i, code);
+            const int width = length < 0 ? -length : length;
+            out.Put(length < 0 ? Replacement::kBadUnit : code, static_cast<std::int64_t>(i), width);
+            i += static_cast<std::size_t>(width);
+        }
+        text.unit_ = 1;
+    } else {
+        const bool little = encoding == TextEncoding::Utf16Le;
+        auto unitAt = [s, little](std::size_t i) -> char32_t {
+            return little ? static_cast<char32_t>(s[i] | (s[i + 1] << 8))
+                          : static_cast<char32_t>((s[i] << 8) | s[i + 1]);
+        };
+        anchors.push_back({0, 2});
+        Converter out(bytes, replacements, anchors, n - 2, 2);
+        std::size_t i = 2;
+        for (; i + 1 < n; i += 2) {
+            const char32_t u = unitAt(i);
+            const auto source = static_cast<std::int64_t>(i);
+            if (u < 0xD800 || u > 0xDFFF) {
+                out.Put(u, source, 2);
+            } else if (u <= 0xDBFF && i + 3 < n && unitAt(i + 2) >= 0xDC00 &&
+                       unitAt(i + 2) <= 0xDFFF) {
+                const char32_t code = 0x10000 + ((u - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00);
+                out.Put(code, source, 4);
+                i += 2;
+            } else {
+                out.Put(Replacement::kBadUnit, source, 2);  // a lone surrogate
+            }
+        }
+        if (i < n) out.Put(Replacement::kBadUnit, static_cast<std::int64_t>(i), 1);
+        text.unit_ = 2;
+    }
+    text.encoding_ = encoding;
+    text.bytes_ = std::move(bytes);
+    text.sourceSize_ = static_cast<std::int64_t>(n);
+    text.anchors_ = std::move(anchors);
+    text.replacements_ = std::move(replacements);
+    return true;
+}
+
+QuestionFileText::QuestionFileText(std::string_view raw) {
+    if (ConvertQuestionText(raw, *this)) return;
+    bytes_.assign(raw.data(), raw.size());
+    sourceSize_ = static_cast<std::int64_t>(raw.size());
+}
+
+std::int64_t QuestionFileText::SourceOffset(std::int64_t offset) const {
+    if (offset < 0) offset = 0;
+    if (offset >= static_cast<std::int64_t>(bytes_.size())) return sourceSize_;
+    if (anchors_.empty()) return offset;
+    auto after = std::upper_bound(
+        anchors_.begin(), anchors_.end(), offset,
+        [](std::int64_t value, const Anchor& anchor) { return value < anchor.offset; });
+    const Anchor& anchor = *(after - 1);
+    return anchor.sourceOffset + (offset - anchor.offset) * unit_;
+}
+
+TextLocator::TextLocator(const QuestionFileText& text) : text_(text) {
+    const std::string& bytes = text.Bytes();
+    lineStarts_.push_back(0);
+    for (const char* p = bytes.data(); p < bytes.data() + bytes.size(); ++p) {
+        p = static_cast<const char*>(
+            std::memchr(p, '\n', static_cast<std::size_t>(bytes.data() + bytes.size() - p)));
+        if (!p) break;
+        lineStarts_.push_back(p + 1 - bytes.data());
+    }
+}
+
+TextPosition TextLocator::Locate(std::int64_t offset) const {
+    offset = std::clamp<std::int64_t>(offset, 0, static_cast<std::int64_t>(text_.Bytes().size()));
+    auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
+    const auto line = static_cast<std::int64_t>(after - lineStarts_.begin());
+    return {line, offset - *(after - 1) + 1, text_.SourceOffset(offset)};
+}
+
+namespace {
+
+// What identifies one version of a file without reading it.
+struct FileKey {
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t device = 0;
+    bool operator==(const FileKey&) const = default;
+};
+
+bool KeyOf(std::FILE* file, FileKey& key) {
+    constexpr std::int64_t kNsPerSecond = 1000000000;
+#ifdef _WIN32
+    struct _stat64 st;
+    if (_fstat64(_fileno(file), &st) != 0) return false;
+    key.modifiedNs = static_cast<std::int64_t>(st.st_mtime) * kNsPerSecond;
+    key.changedNs = static_cast<std::int64_t>(st.st_ctime) * kNsPerSecond;
+#else
+    struct stat st;
+    if (::fstat(::fileno(file), &st) != 0) return false;
+    key.modifiedNs =
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec;
+    key.changedNs =
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNsPerSecond + st.st_ctim.tv_nsec;
+#endif
+    key.size = static_cast<std::int64_t>(st.st_size);
+    key.inode = static_cast<std::uint64_t>(st.st_ino);
+    key.device = static_cast<std::uint64_t>(st.st_dev);
+    return true;
+}
+
+// How long after its last change a file's times may still be those of the
+// next change: the file system's timestamps advance in ticks, a second or two
+// where they carry no fraction of a second, a few milliseconds elsewhere.
+std::int64_t SettleTimeNs(const FileKey& key) {
+    constexpr std::int64_t kNsPerSecond = 1000000000;
+    const bool coarse = key.modifiedNs % kNsPerSecond == 0 && key.changedNs % kNsPerSecond == 0;
+    return coarse ? 3 * kNsPerSecond : kNsPerSecond / 10;
+}
+
+long long SystemNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+long long (*clockNow)() = nullptr;
+
+long long NowNs() { return clockNow ? clockNow() : SystemNowNs(); }
+
+std::uint64_t HashBytes(std::string_view data) {
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t h = kMul ^ data.size();
+    const char* p = data.data();
+    std::size_t n = data.size();
+    auto mix = [&h](std::uint64_t w) {
+        w *= 0xFF51AFD7ED558CCDULL;
+        w ^= w >> 33;
+        h = (h ^ w) * kMul;
+        h ^= h >> 29;
+    };
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        mix(w);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, p, n);
+    mix(tail ^ (static_cast<std::uint64_t>(n) << 56));
+    return h;
+}
+
+// The whole file from its start; false when it is larger than
+// kMaxConvertedFile or cannot be read.
+bool ReadWhole(std::FILE* file, std::string& raw) {
+    if (std::fseek(file, 0, SEEK_SET) != 0) return false;
+    constexpr std::size_t kBlock = 1 << 20;
+    long long offset = 0;
+    for (;;) {
+        const std::size_t have = raw.size();
+        if (static_cast<std::int64_t>(have) > kMaxConvertedFile) return false;
+        raw.resize(have + kBlock);
+        const std::size_t got = ReadBlock(file, raw.data() + have, kBlock, offset);
+        raw.resize(have + got);
+        if (got == 0) return !std::ferror(file);
+    }
+}
+
+struct CacheEntry {
+    std::string name;
+    FileKey key;
+    std::uint64_t hash = 0;
+    bool settled = false;                          // the key alone tells a later version apart
+    std::shared_ptr<const QuestionFileText> text;  // null: read byte for byte
+    unsigned long long lastUse = 0;
+};
+
+constexpr std::size_t kCacheEntries = 8;
+
+struct Cache {
+    std::vector<CacheEntry> entries;
+    unsigned long long uses = 0;
+    long long wholeReads = 0;
+};
+
+Cache& TheCache() {
+    static Cache cache;
+    return cache;
+}
+
+CacheEntry* Find(Cache& cache, const char* name) {
+    for (CacheEntry& entry : cache.entries) {
+        if (entry.name == name) return &entry;
+    }
+    return nullptr;
+}
+
+void Store(Cache& cache, CacheEntry entry) {
+    if (CacheEntry* old = Find(cache, entry.name.c_str())) {
+        *old = std::move(entry);
+        return;
+    }
+    if (cache.entries.size() >= kCacheEntries) {
+        auto oldest = std::min_element(
+            cache.entries.begin(), cache.entries.end(),
+            [](const CacheEntry& a, const CacheEntry& b) { return a.lastUse < b.lastUse; });
+        *oldest = std::move(entry);
+        return;
+    }
+    cache.entries.push_back(std::move(entry));
+}
+
+void Forget(Cache& cache, const char* name) {
+    std::erase_if(cache.entries, [name](const CacheEntry& entry) { return entry.name == name; });
+}
+
+std::shared_ptr<const QuestionFileText> Lookup(const char* fileName, std::FILE* file) {
+    Cache& cache = TheCache();
+    FileKey key;
+    const bool keyed = KeyOf(file, key);
+    if (keyed && key.size > kMaxConvertedFile) return nullptr;
+
+    CacheEntry* entry = Find(cache, fileName);
+    const bool sameKey = keyed && entry && entry->key == key;
+    if (sameKey) entry->lastUse = ++cache.uses;
+    if (sameKey && entry->settled) return entry->text;
+
+    // Taken before the read: a change after it has later times than these
+    // once they lie a settle time before it.
+    const long long now = NowNs();
+    std::string raw;
+    if (!ReadWhole(file, raw)) return nullptr;
+    ++cache.wholeReads;
+    const std::uint64_t hash = HashBytes(raw);
+    const bool settled =
+        keyed && now - std::max(key.modifiedNs, key.changedNs) >= SettleTimeNs(key);
+    if (sameKey && entry->hash == hash && static_cast<std::int64_t>(raw.size()) == key.size) {
+        entry->settled = settled;
+        return entry->text;
+    }
+
+    std::shared_ptr<const QuestionFileText> text;
+    auto converted = std::make_shared<QuestionFileText>();
+    if (ConvertQuestionText(raw, *converted)) text = std::move(converted);
+    // A file that changed while it was read is not kept.
+    if (!keyed || static_cast<std::int64_t>(raw.size()) != key.size) {
+        Forget(cache, fileName);
+        return text;
+    }
+    Store(cache, CacheEntry{fileName, key, hash, settled, text, ++cache.uses});
+    return text;
+}
+
+}  // namespace
+
+std::shared_ptr<const QuestionFileText> ConvertedQuestionFile(const char* fileName,
+                                                              std::FILE* file) {
+    if (!fileName || !file) return nullptr;
+    try {
+        return Lookup(fileName, file);
+    } catch (const std::bad_alloc&) {
+        Forget(TheCache(), fileName);
+        return nullptr;
+    }
+}
+
+std::shared_ptr<const QuestionFileText> LoadQuestionText(const char* fileName) {
+    FileHandle file = OpenFileAt(fileName, 0);
+    if (!file) return nullptr;
+    try {
+        if (auto text = ConvertedQuestionFile(fileName, file.get())) return text;
+        std::string raw;
+        if (!ReadWhole(file.get(), raw)) return nullptr;
+        return std::make_shared<const QuestionFileText>(raw);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void ClearQuestionTextCache() {
+    Cache& cache = TheCache();
+    cache.entries.clear();
+    cache.wholeReads = 0;
+}
+
+QuestionTextCacheStats GetQuestionTextCacheStats() {
+    const Cache& cache = TheCache();
+    QuestionTextCacheStats stats;
+    stats.entries = static_cast<int>(cache.entries.size());
+    stats.wholeReads = cache.wholeReads;
+    for (const CacheEntry& entry : cache.entries) {
+        if (entry.text) stats.bytesHeld += entry.text->Bytes().size();
+    }
+    return stats;
+}
+
+void SetQuestionTextClockForTests(long long (*now)()) { clockNow = now; }

@@ -1,0 +1,137 @@
+// Question files as the core reads them. A file saved in UTF-8 or UTF-16
+// reads as the same text saved in Windows-1252, one byte per character of
+// the file as written; any other file reads byte for byte. The converted
+// text keeps where each of its bytes stood in the file and which '?' stand
+// for characters Windows-1252 lacks, so that a report can point at the
+// file as the teacher sees it. Converted texts are kept between calls and
+// are never used once the file has changed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TextEncoding { Windows1252, Utf8, Utf8WithMark, Utf16Le, Utf16Be };
+
+// How a file's whole content reads:
+// - it begins with EF BB BF: UTF-8; with FF FE: UTF-16 LE; with FE FF:
+//   UTF-16 BE. The mark is not part of the text.
+// - without a mark: UTF-8 when the whole file is valid UTF-8 and holds at
+//   least one multi-byte sequence;
+// - anything else: Windows-1252, byte for byte.
+// A Windows-1252 text with accented letters is not valid UTF-8 (E4 followed
+// by 'v' is no sequence), so it keeps its reading.
+TextEncoding DetectEncoding(std::string_view raw);
+
+// A '?' of the converted text that stands for something else.
+struct Replacement {
+    static constexpr char32_t kBadUnit = 0xFFFFFFFF;
+    std::int64_t offset;        // of the '?' in the converted text
+    std::int64_t sourceOffset;  // of what it stands for, in the file as written
+    int sourceLength;           // bytes of the file it stands for
+    char32_t code;              // the character Windows-1252 lacks, or kBadUnit
+};
+
+// Where a byte of the converted text stood in the file as written.
+struct TextPosition {
+    std::int64_t line;          // 1-based; lines end with LF
+    std::int64_t column;        // 1-based, in characters of its line
+    std::int64_t sourceOffset;  // byte offset in the file
+};
+
+// The text of one question file in Windows-1252.
+class QuestionFileText {
+public:
+    // Reads `raw`, a file's whole content, as DetectEncoding tells. UTF-8
+    // and UTF-16 are converted character by character; a character that
+    // Windows-1252 cannot hold becomes '?', and so does each bad unit: an
+    // invalid or cut UTF-8 sequence (each maximal invalid part), a lone
+    // surrogate, the last byte of an odd-sized UTF-16 file. Windows-1252
+    // content is taken as it is.
+    explicit QuestionFileText(std::string_view raw);
+
+    TextEncoding Encoding() const { return encoding_; }
+    const std::string& Bytes() const { return bytes_; }
+    std::int64_t SourceSize() const { return sourceSize_; }
+    // In the order of their offsets.
+    const std::vector<Replacement>& Replacements() const { return replacements_; }
+
+    // The offset in the file as written of the character that became byte
+    // `offset`; SourceSize() for an offset at or past the end.
+    std::int64_t SourceOffset(std::int64_t offset) const;
+
+    // An empty Windows-1252 text.
+    QuestionFileText() = default;
+
+    // From `offset` on, byte k of the text came from the file's byte
+    // sourceOffset + (k - offset) * unit (2 in UTF-16, else 1), up to the
+    // next anchor.
+    struct Anchor {
+        std::int64_t offset;
+        std::int64_t sourceOffset;
+    };
+
+private:
+    friend bool ConvertQuestionText(std::string_view raw, QuestionFileText& text);
+
+    TextEncoding encoding_ = TextEncoding::Windows1252;
+    std::string bytes_;
+    std::int64_t sourceSize_ = 0;
+    int unit_ = 1;
+    std::vector<Anchor> anchors_;
+    std::vector<Replacement> replacements_;
+};
+
+// Converts `raw` into `text` when it reads as UTF-8 or UTF-16; false, with
+// `text` untouched, when it reads byte for byte.
+bool ConvertQuestionText(std::string_view raw, QuestionFileText& text);
+
+// Line and column of converted bytes, through an index of the text's line
+// starts built once. The text must outlive the locator.
+class TextLocator {
+public:
+    explicit TextLocator(const QuestionFileText& text);
+    // An offset past the end gives the position just after the last byte.
+    TextPosition Locate(std::int64_t offset) const;
+
+private:
+    const QuestionFileText& text_;
+    std::vector<std::int64_t> lineStarts_;
+};
+
+// Files larger than this read byte for byte: they are never examined whole.
+constexpr std::int64_t kMaxConvertedFile = 256LL << 20;
+
+// The named question file's text, for a program that works on the text in
+// memory (the checker): the converted text of a UTF-8 or UTF-16 file, shared
+// with the readers' cache, or a fresh copy of a Windows-1252 file's bytes.
+// Null when the file cannot be opened, is not a regular file, or is larger
+// than kMaxConvertedFile.
+std::shared_ptr<const QuestionFileText> LoadQuestionText(const char* fileName);
+
+// For the readers: the converted text of the question file `fileName`,
+// opened as `file`, or null when it reads byte for byte. The text is kept
+// between calls, keyed by the name, the size, the modification and change
+// times in nanoseconds, the inode and the device, and converted again when
+// any of them differs. A file changed within the last moments (when a change
+// need not alter the times) is compared with its content as converted until
+// its times lie safely in the past. A Windows-1252 file is never copied.
+// Leaves the position of `file` undefined.
+std::shared_ptr<const QuestionFileText> ConvertedQuestionFile(const char* fileName,
+                                                              std::FILE* file);
+
+// Test hooks: forget every kept text; what the cache holds and how often a
+// file was read whole; the clock (nanoseconds since 1970) that decides when
+// a file's times lie safely in the past (null: the system clock).
+void ClearQuestionTextCache();
+struct QuestionTextCacheStats {
+    int entries = 0;
+    std::size_t bytesHeld = 0;
+    long long wholeReads = 0;
+};
+QuestionTextCacheStats GetQuestionTextCacheStats();
+void SetQuestionTextClockForTests(long long (*now)());
