@@ -11,6 +11,7 @@
 #include "check/SourceText.h"
 #include "questions/Question.h"
 #include "rules/TextUtils.h"
+#include "rules/Windows1252.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 std::string AnswerKey(const std::string& answer, bool caseSensitive) {
     if (caseSensitive) return answer;
     std::string key = answer;
-    for (char& c : key) c = ToUpperCase(c);
+    for (char& c : key) c = static_cast<char>(FoldWindows1252Case(static_cast<unsigned char>(c)));
     return key;
 }
 
