@@ -9,6 +9,9 @@
 
 namespace {
 
+// A file beyond this size is not checked: the checker holds it whole.
+constexpr std::size_t kMaxCheckedFile = std::size_t{256} << 20;
+
 bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -27,7 +30,15 @@ bool ReadWhole(const std::string& path, std::string& bytes, std::string& error) 
     bytes.clear();
     char block[1 << 16];
     std::size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0) bytes.append(block, got);
+    while ((got = std::fread(block, 1, sizeof block, f)) > 0) {
+        bytes.append(block, got);
+        if (bytes.size() > kMaxCheckedFile) {
+            std::fclose(f);
+            bytes.clear();
+            error = "larger than 256 MB";
+            return false;
+        }
+    }
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed) error = "read error";

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# quillfin-check.exe under Wine, as a console program without a display: the
+# example question file passes with no error and no warning, and a broken
+# file gives exactly the report the Linux checker gives (kept in the gallery).
+#   check_test.sh build-win/quillfin-check.exe
+set -euo pipefail
+TEST_NAME="wine check test"
+exe=$(realpath "$1")
+root=$(cd "$(dirname "$0")/../.." && pwd)
+WORK=$(mktemp -d)
+source "$(dirname "$0")/WineSession.sh"
+trap 'StopSession; rm -rf "$WORK"' EXIT
+StartWine
+unset DISPLAY
+
+# Runs the checker in a folder on one file; prints its report (line ends as
+# on Linux) and a last line "exit N".
+Check() {
+    local code=0 report
+    report=$(cd "$1" && timeout 120 "$WINE" "$exe" "$2" 2>/dev/null) || code=$?
+    printf '%s\n' "$report" | tr -d '\r'
+    echo "exit $code"
+}
+
+good=$(Check "$root/examples" first-quiz.txt)
+[ "$good" = "first-quiz.txt: 9 questions, 0 errors, 0 warnings
+exit 0" ] || Fail "the example file should pass, got:
+$good"
+
+broken=$(Check "$root/tests/check/gallery" unclosed-quote.txt)
+expected=$(cat "$root/tests/check/gallery/unclosed-quote.expected")
+[ "$broken" = "$expected" ] || Fail "the broken file's report differs:
+$(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$broken") || true)"
+echo "$TEST_NAME: passed"
