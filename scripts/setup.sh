@@ -9,6 +9,9 @@ packages=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool x11-utils imagemagick
   fonts-dejavu-core fonts-liberation2
+  # Packaging: the desktop's validators and MIME tool for the installed files,
+  # file for the package's library dependencies, unzip for the zip's test.
+  desktop-file-utils appstream shared-mime-info file unzip
 )
 if [ "${QUILLFIN_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
     // Qt takes out the options it knows (-platform, -style, ...); the rest
     // are the program's own, bytes unchanged.
     QApplication application(argc, argv);
+    // The installed desktop entry: a Wayland desktop finds the name and icon
+    // of the running window through it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfin.Quillfin"));
     std::string joined = quillfin::platform::JoinCommandLine(argc, argv);
     std::vector<char> commandLine(joined.begin(), joined.end());
     commandLine.push_back('\0');
