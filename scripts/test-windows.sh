@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program: installs the cross compiler and Wine when missing,
 # builds build-win/quillfin.exe with the "windows" preset and plays a round
-# with it under Wine on a virtual display, runs build-win/quillfin-check.exe
-# on a good and a broken question file; then builds the Linux program
+# with it under Wine on a virtual display, and another in folders and files
+# named with letters beyond ASCII, runs build-win/quillfin-check.exe on a good
+# and a broken question file; then builds the Linux program
 # (in $LINUX_BUILD_DIR, default build-winlinux) and compares the screens of
 # the two.
 set -euo pipefail
@@ -11,6 +12,7 @@ QUILLFIN_WITH_WINDOWS=1 ./scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ./tests/windows/wine_test.sh build-win/quillfin.exe
+./tests/windows/wine_names_test.sh build-win/quillfin.exe
 ./tests/windows/check_test.sh build-win/quillfin-check.exe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}

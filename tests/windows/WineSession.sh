@@ -29,11 +29,12 @@ Fail() {
 }
 
 # Starts Xvfb on a free display (the server picks the number, so parallel
-# runs cannot collide) and exports DISPLAY. Sets XVFB_PID.
+# runs cannot collide) and exports DISPLAY. Sets XVFB_PID. The server keeps
+# its state (the keyboard map) when its last client goes.
 StartDisplay() {
     local fifo="$WORK/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local number
     read -r -t 20 number <"$fifo" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
