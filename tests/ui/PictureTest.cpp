@@ -47,6 +47,27 @@ std::string Bmp24(int width, int height, ColourAt colour) {
     return file + data;
 }
 
+// A 24-bit BMP of one colour, built a row at a time (for large pictures).
+std::string SolidBmp24(int width, int height, COLORREF colour) {
+    std::string row;
+    for (int x = 0; x < width; ++x)
+        row += {static_cast<char>(GetBValue(colour)), static_cast<char>(GetGValue(colour)),
+                static_cast<char>(GetRValue(colour))};
+    while (row.size() % 4 != 0) row.push_back('\0');
+    std::string header = Bmp24(1, 1, [&](int, int) { return colour; }).substr(0, 54);
+    std::string file;
+    file.reserve(54 + row.size() * height);
+    file += header;
+    for (int y = 0; y < height; ++y) file += row;
+    const std::uint32_t size = static_cast<std::uint32_t>(file.size());
+    for (int i = 0; i < 4; ++i) {
+        file[2 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+        file[18 + i] = static_cast<char>((static_cast<std::uint32_t>(width) >> (8 * i)) & 0xFF);
+        file[22 + i] = static_cast<char>((static_cast<std::uint32_t>(height) >> (8 * i)) & 0xFF);
+    }
+    return file;
+}
+
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -276,8 +297,7 @@ TEST_F(Picture, DisplayScalesCentresAndFrames) {
 }
 
 TEST_F(Picture, BigPictureFitsOnBothAxesAtEveryWindowSize) {
-    std::string big =
-        dir.Write("big.bmp", Bmp24(4000, 3000, [](int, int) { return kPictureColour; }));
+    std::string big = dir.Write("big.bmp", SolidBmp24(4000, 3000, kPictureColour));
     ASSERT_TRUE(LoadNewPicture(big.c_str(), hwnd, instance, -1, -1, -1));
     struct Case {
         int clientWidth, clientHeight;

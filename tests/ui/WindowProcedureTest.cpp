@@ -373,11 +373,11 @@ TEST_F(ZoneClick, ClickOnTheZoneIsRightAndOffItWrong) {
 }
 
 TEST_F(ZoneClick, BigPictureFittedToALowWindowMapsClicksThroughTheDrawnSize) {
-    // 2400 x 1200 in 1000 x 600 is drawn 866 x 433: the height decides, though
+    // 1200 x 600 in 1000 x 600 is drawn 866 x 433: the height decides, though
     // the width has less slack in pixels.
-    dir.Write("big.bmp", MakeBmp(2400, 1200, [](int, int) { return RGB(100, 100, 100); }));
-    dir.Write("big-zone.bmp", MakeBmp(2400, 1200, [](int, int y) {
-                  return y >= 1100 ? RGB(255, 7, 9) : RGB(0, 0, 0);
+    dir.Write("big.bmp", MakeBmp(1200, 600, [](int, int) { return RGB(100, 100, 100); }));
+    dir.Write("big-zone.bmp", MakeBmp(1200, 600, [](int, int y) {
+                  return y >= 550 ? RGB(255, 7, 9) : RGB(0, 0, 0);
               }));
     const std::string big = dir.Write(
         "big.txt",
@@ -395,12 +395,12 @@ TEST_F(ZoneClick, BigPictureFittedToALowWindowMapsClicksThroughTheDrawnSize) {
         ClickPicture(300, y);
         EXPECT_EQ(ui().QuizState, kQuizAwaitZoneClick) << y;
     }
-    ClickPicture(300, 420);  // zone row 420 * 2400 / 866 = 1163
+    ClickPicture(300, 420);  // zone row 420 * 1200 / 866 = 581
     EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
 
     PressEnter();
     ASSERT_EQ(ui().QuizState, kQuizAwaitZoneClick);
-    ClickPicture(300, 395);  // zone row 1094, just above the zone
+    ClickPicture(300, 395);  // zone row 547, just above the zone
     EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
 }
 
