@@ -10,6 +10,7 @@
 #include "check/Pictures.h"
 #include "check/SourceText.h"
 #include "questions/Question.h"
+#include "rules/QuestionFileText.h"
 #include "rules/TextUtils.h"
 #include "rules/Windows1252.h"
 
@@ -75,6 +76,8 @@ public:
         }
         result_.readable = true;
         bytes_ = std::string_view(text_.Bytes().data(), static_cast<std::size_t>(text_.TextEnd()));
+        // Every read of the parse comes from this one snapshot, in memory.
+        HeldQuestionText hold(path_.c_str(), text_.Text());
         blocks_ = clQuestion::FindQuestionBlocks(path_.c_str());
         result_.questions = static_cast<int>(blocks_.size());
         if (blocks_.empty()) {

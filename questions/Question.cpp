@@ -118,7 +118,7 @@ void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
     // Most lists are short: read a little first, more when the list goes on.
     std::size_t blockSize = 4096;
     constexpr std::size_t kLargestBlock = 1 << 16;
-    std::vector<char> block(kLargestBlock);
+    std::vector<char> block(blockSize);
     long long offset = start;
     std::string current;
     for (;;) {
@@ -148,6 +148,7 @@ void ReadAnswerList(const char* questionFile, int start, AnswerList& list) {
             }
         }
         blockSize = std::min(blockSize * 4, kLargestBlock);
+        block.resize(blockSize);
     }
 }
 

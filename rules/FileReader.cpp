@@ -99,6 +99,8 @@ TextSource OpenTextAt(const char* fileName, long long offset, FileReading readin
     if (reading == FileReading::Bytes)
         return TextSource(OpenFileAt(fileName, offset), nullptr, offset);
     if (offset < 0 || offset > kMaxFileOffset) return TextSource();
+    if (auto held = HeldQuestionTextOf(fileName))
+        return TextSource(nullptr, std::move(held), offset);
     FileHandle file = OpenFileAt(fileName, 0);
     if (!file) return TextSource();
     std::shared_ptr<const QuestionFileText> text = ConvertedQuestionFile(fileName, file.get());

@@ -451,3 +451,41 @@ QuestionTextCacheStats GetQuestionTextCacheStats() {
 }
 
 void SetQuestionTextClockForTests(long long (*now)()) { clockNow = now; }
+
+namespace {
+
+struct Held {
+    std::string name;
+    std::shared_ptr<const QuestionFileText> text;
+    std::uint64_t generation = 0;
+};
+
+Held& TheHeld() {
+    static Held held;
+    return held;
+}
+
+}  // namespace
+
+HeldQuestionText::HeldQuestionText(const char* fileName,
+                                   std::shared_ptr<const QuestionFileText> text) {
+    Held& held = TheHeld();
+    held.name = fileName ? fileName : "";
+    held.text = fileName ? std::move(text) : nullptr;
+    ++held.generation;
+}
+
+HeldQuestionText::~HeldQuestionText() {
+    Held& held = TheHeld();
+    held.name.clear();
+    held.text.reset();
+    ++held.generation;
+}
+
+std::shared_ptr<const QuestionFileText> HeldQuestionTextOf(const char* fileName,
+                                                           std::uint64_t* generation) {
+    const Held& held = TheHeld();
+    if (!held.text || !fileName || held.name != fileName) return nullptr;
+    if (generation) *generation = held.generation;
+    return held.text;
+}

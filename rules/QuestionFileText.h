@@ -135,3 +135,21 @@ struct QuestionTextCacheStats {
 };
 QuestionTextCacheStats GetQuestionTextCacheStats();
 void SetQuestionTextClockForTests(long long (*now)());
+
+// While an object of this class lives, every reading of the question file
+// `fileName` (spelled as the readers are given it) takes `text` instead of
+// the file, without opening it: one snapshot for a program that reads one
+// file many times over, as the checker does. One file at a time.
+class HeldQuestionText {
+public:
+    HeldQuestionText(const char* fileName, std::shared_ptr<const QuestionFileText> text);
+    ~HeldQuestionText();
+    HeldQuestionText(const HeldQuestionText&) = delete;
+    HeldQuestionText& operator=(const HeldQuestionText&) = delete;
+};
+
+// The held text of `fileName`, or null. `generation`, when not null, receives
+// a number that differs for every HeldQuestionText made, so that what is
+// derived from one held text is never taken for another's.
+std::shared_ptr<const QuestionFileText> HeldQuestionTextOf(const char* fileName,
+                                                           std::uint64_t* generation = nullptr);

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "rules/FileReader.h"
+#include "rules/QuestionFileText.h"
 #include "rules/TextUtils.h"
 
 namespace {
@@ -341,7 +345,7 @@ public:
         : file_(std::move(file)),
           offset_(start),
           window_(static_cast<std::size_t>(window)),
-          buffer_(kBlock + static_cast<std::size_t>(window) + 1),
+          buffer_(fill_ + static_cast<std::size_t>(window) + 1),
           position_(start) {
         Refill();
     }
@@ -402,6 +406,8 @@ private:
         base_ = 0;
         have_ = kept;
         // Most searches end near their start: read a little first, more later.
+        const std::size_t room = std::min(kept + fill_, kBlock + window_) + 1;
+        if (buffer_.size() < room) buffer_.resize(room);
         const std::size_t target = std::min(buffer_.size() - 1, kept + fill_);
         fill_ = std::min(fill_ * 4, kBlock);
         while (have_ < target && !eof_) {
@@ -480,6 +486,23 @@ int CountLeafLiteral(clRuleChecker& chain, WindowedFile& text) {
     }
 }
 
+// Where a search over a held question text found nothing to act on.
+struct QuietStretch {
+    long long from = -1;  // the search's start; -1 while unknown
+    long long quietUntil = -1;
+    int result = NO_POSITION;
+};
+
+struct SearchMemo {
+    std::uint64_t generation = 0;
+    std::unordered_map<std::string, QuietStretch> stretches;  // by rule and window
+};
+
+SearchMemo& TheSearchMemo() {
+    static SearchMemo memo;
+    return memo;
+}
+
 }  // namespace
 
 int FindPosition(const char* rule, const char* fileName, int windowSize, int start, bool show,
@@ -488,6 +511,7 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
     if (rule) {
         for (int i = 0; i < kRuleBuffer - 1 && rule[i] != '\0'; ++i) ruleCopy[i] = rule[i];
     }
+    const std::string memoKey = std::string(ruleCopy) + '\n' + std::to_string(windowSize);
     const int window = std::min(std::max(windowSize, 0), kWidestWindow);
     std::vector<char> idleWindow(static_cast<std::size_t>(window) + 1, '\0');
     clRuleChecker chain(ruleCopy, idleWindow.data(), windowSize);
@@ -499,25 +523,15 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
     WindowedFile text(std::move(file), start, window);
     if (IsTimeOverLeafLiteral(chain)) return CountLeafLiteral(chain, text);
     std::array<bool, 256> table{};
-    for (;;) {
-        char* w = text.Window();
-        if (*w == '\0') return NO_POSITION;
-        chain.SetWindow(w);
-        int r = chain.CheckPosition();
-        if (r != NO_POSITION) {
-            if (r == STOP_REACHED) return STOP_REACHED;
-            long long found = text.Position() + r;
-            return found > INT_MAX ? NO_POSITION : static_cast<int>(found);
-        }
-        text.Advance(1);
 
-        // Skip, in one scan, every position at which no construct can act.
-        clRuleChecker::Interest interest;
-        chain.CollectInterest(interest);
-        if (interest.any || interest.nonDigits) continue;
+    // Moves to the first position at or after the current one at which some
+    // construct can act in the chain's current state: every position passed
+    // over is a step that returns NO_POSITION and changes nothing.
+    auto skipQuiet = [&text, &table](const clRuleChecker::Interest& interest) {
+        if (interest.any || interest.nonDigits) return;
         if (!interest.digits && interest.byteCount == 0) {
             text.SkipTo([](const char*, const char*) -> const char* { return nullptr; });
-            continue;
+            return;
         }
         const bool oneByte = !interest.digits && interest.byteCount == 1;
         if (!oneByte) {
@@ -546,8 +560,59 @@ int FindPosition(const char* rule, const char* fileName, int windowSize, int sta
                     acts);
             }
             const char* w = text.Window();
-            if (*w == '\0' || (interest.digits && IsDigit(*w)) || interest.AnyLiteralAt(w)) break;
+            if (*w == '\0' || (interest.digits && IsDigit(*w)) || interest.AnyLiteralAt(w)) return;
             text.Advance(1);
         }
+    };
+
+    // On a held question text the quiet stretch before the first position
+    // where the rule can act is remembered with the result: a later search
+    // of the same rule that starts within it goes on exactly as this one did.
+    QuietStretch* stretch = nullptr;
+    std::uint64_t generation = 0;
+    if (reading == FileReading::QuestionFile && HeldQuestionTextOf(fileName, &generation)) {
+        clRuleChecker::Interest interest;
+        chain.CollectInterest(interest);
+        if (!interest.any && !interest.nonDigits) {
+            SearchMemo& memo = TheSearchMemo();
+            if (memo.generation != generation) {
+                memo.stretches.clear();
+                memo.generation = generation;
+            }
+            stretch = &memo.stretches[memoKey];
+            if (stretch->from >= 0 && stretch->from <= start && start <= stretch->quietUntil) {
+                return stretch->result;
+            }
+            stretch->from = -1;
+            skipQuiet(interest);
+        }
     }
+    const long long quietUntil = text.Position();
+
+    auto evaluate = [&]() -> int {
+        for (;;) {
+            char* w = text.Window();
+            if (*w == '\0') return NO_POSITION;
+            chain.SetWindow(w);
+            int r = chain.CheckPosition();
+            if (r != NO_POSITION) {
+                if (r == STOP_REACHED) return STOP_REACHED;
+                long long found = text.Position() + r;
+                return found > INT_MAX ? NO_POSITION : static_cast<int>(found);
+            }
+            text.Advance(1);
+
+            // Skip, in one scan, every position at which no construct can act.
+            clRuleChecker::Interest interest;
+            chain.CollectInterest(interest);
+            skipQuiet(interest);
+        }
+    };
+    const int result = evaluate();
+    if (stretch) {
+        stretch->from = start;
+        stretch->quietUntil = quietUntil;
+        stretch->result = result;
+    }
+    return result;
 }

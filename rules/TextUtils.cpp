@@ -1,5 +1,6 @@
 #include "rules/TextUtils.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
@@ -145,14 +146,16 @@ int CountCharTo(const char* fileName, int position, const char* stop, int stopLe
 
     // Blocks overlap by len - 1 bytes so that a stop text across a block
     // boundary is seen whole.
-    constexpr std::size_t kBlock = 1 << 16;
-    std::vector<char> block(kBlock + static_cast<std::size_t>(len));
+    // Most stops lie near: read a little first, more while the search goes on.
+    constexpr std::size_t kLargestBlock = 1 << 16;
+    std::size_t blockSize = 4096;
+    std::vector<char> block(blockSize + static_cast<std::size_t>(len));
     long long offset = position;
     std::size_t kept = 0;
     long long blockStart = position;  // file offset of block[0]
     const char first = stop[0];
     for (;;) {
-        std::size_t got = f.Read(block.data() + kept, kBlock, offset);
+        std::size_t got = f.Read(block.data() + kept, blockSize, offset);
         std::size_t have = kept + got;
         if (have < static_cast<std::size_t>(len)) return kNotFound;
         const char* data = block.data();
@@ -171,5 +174,9 @@ int CountCharTo(const char* fileName, int position, const char* stop, int stopLe
         kept = static_cast<std::size_t>(len - 1);
         std::memmove(block.data(), data + have - kept, kept);
         blockStart += static_cast<long long>(have - kept);
+        if (blockSize < kLargestBlock) {
+            blockSize = std::min(blockSize * 4, kLargestBlock);
+            block.resize(blockSize + static_cast<std::size_t>(len));
+        }
     }
 }

@@ -1,10 +1,14 @@
 // Finding a block and parsing it from its offset, against GetQuestion(n).
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "questions/Question.h"
+#include "rules/QuestionFileText.h"
 #include "tests/support/QuestionFiles.h"
 #include "tests/support/TempDir.h"
 
@@ -139,4 +143,66 @@ TEST(GetQuestionAt, TraceTellsWhereAndWhy) {
     EXPECT_EQ(trace.zone, 29);
     EXPECT_EQ(trace.info, 36);
     EXPECT_EQ(trace.flagsTag, 41);
+}
+
+TEST(HeldQuestionText, ReadsComeFromTheSnapshotWhileItIsHeld) {
+    TempDir dir;
+    const std::string file = dir.Write("held.txt", "\244Q \"on disk\" \244A \"a\" \244E");
+    auto snapshot = std::make_shared<const QuestionFileText>(
+        std::string_view("\244Q \"held\" \244A \"b\" \"c\" \244E"));
+    clQuestion q;
+    {
+        HeldQuestionText hold(file.c_str(), snapshot);
+        ASSERT_TRUE(q.GetQuestion(file.c_str(), 1));
+        EXPECT_STREQ(q.question, "held");
+        EXPECT_EQ(q.ReturnAnswerAntal(), 2);
+        // Another spelling of the name is another file for the hold.
+        ASSERT_TRUE(q.GetQuestion((dir.Path() / "." / "held.txt").string().c_str(), 1));
+        EXPECT_STREQ(q.question, "on disk");
+    }
+    ASSERT_TRUE(q.GetQuestion(file.c_str(), 1));
+    EXPECT_STREQ(q.question, "on disk");
+}
+
+// Searches over a held text remember where nothing can act; every block of
+// files full of missing end tags and stray tags must still parse as it does
+// from the file.
+TEST(HeldQuestionText, GivesTheRecordsOfTheFile) {
+    TempDir dir;
+    std::mt19937 random(77);
+    std::vector<std::string> texts = {
+        std::string(40, ' ') + "\244Q\244Q\244Q \"q\" \244Q\244A \"a\" \244I \"i\"",
+        "\244Q \"a\" \244A \"x\" \244F zr 5 \244Q \"b\" \244A \244Q \"c\" \244A \"y\" \244F zc red",
+    };
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::string text = GeneratedQuestionFile(seed, 12, true);
+        for (int e = 0; e < 6; ++e) {
+            const std::size_t at = random() % text.size();
+            static const char kBytes[] = "\244\244\"QAEFZI ";
+            if (random() % 2) {
+                text.insert(at, 1, kBytes[random() % (sizeof kBytes - 1)]);
+            } else {
+                text.erase(at, 1 + random() % 12);
+            }
+        }
+        texts.push_back(text);
+    }
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        SCOPED_TRACE("file " + std::to_string(t));
+        const std::string file = dir.Write("memo.txt", texts[t]);
+        const std::vector<int> blocks = clQuestion::FindQuestionBlocks(file.c_str());
+        std::vector<std::string> fromFile;
+        for (int at : blocks) {
+            clQuestion q;
+            const bool parsed = q.GetQuestionAt(file.c_str(), at);
+            fromFile.push_back(std::to_string(parsed) + Snapshot(q));
+        }
+        HeldQuestionText hold(file.c_str(), LoadQuestionText(file.c_str()));
+        EXPECT_EQ(clQuestion::FindQuestionBlocks(file.c_str()), blocks);
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            clQuestion q;
+            const bool parsed = q.GetQuestionAt(file.c_str(), blocks[b]);
+            EXPECT_EQ(std::to_string(parsed) + Snapshot(q), fromFile[b]) << "block " << b + 1;
+        }
+    }
 }
