@@ -50,6 +50,8 @@ else()
     endforeach()
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/help/ DESTINATION ${doc}/help)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${doc}/examples)
+    # The terms of use (Help > Terms) where Debian keeps every package's.
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright DESTINATION ${doc})
 endif()
 
 set(CPACK_PACKAGE_NAME quillfin)

@@ -60,4 +60,5 @@ grep -aq 'qfile: "' "$share/mime/magic" || fail "the compiled magic lacks the ro
 
 [ -f "$share/doc/quillfin/help/Quillfin_help_v.1.00 beta.html" ] || fail "no help page"
 [ -f "$share/doc/quillfin/examples/first-quiz.txt" ] || fail "no examples"
+[ -f "$share/doc/quillfin/copyright" ] || fail "no terms of use beside the help"
 echo "install tree: entry, metainfo, icons ($found sizes), file type, help and examples in place"
