@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -409,6 +410,7 @@ private:
         const PictureInfo* picture = nullptr;
         if (q.qPicture) {
             const std::string name = Text(q.qPicture, q.qPictureLength);
+            CheckNameCharacters(n, trace.picture, name, "picture");
             picture = &pictures_.Get(path_, name, false);
             if (picture->state == PictureInfo::State::Missing) {
                 Add(Severity::Warning, trace.picture, n, "picture-missing",
@@ -438,6 +440,7 @@ private:
         }
 
         const std::string name = Text(q.aZone, q.aZoneLength);
+        CheckNameCharacters(n, trace.zone, name, "zone bitmap");
         const bool colour = HasZoneColour(q);
         if (!zoneQuestion && !colour) {
             Add(Severity::Warning, trace.zone, n, "zone-no-colour",
@@ -516,15 +519,37 @@ private:
         return false;
     }
 
+    static std::string CharacterName(char32_t code) {
+        if (code == 0) return "bytes that are no character";
+        char name[32];
+        std::snprintf(name, sizeof name, "the character U+%04X", static_cast<unsigned>(code));
+        return name;
+    }
+
     void CheckUnrepresentable() {
         for (const SourceText::Unrepresentable& u : text_.Unrepresentables()) {
-            char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u.code));
+            if (inNames_.count(u.offset)) continue;
             Add(Severity::Warning, u.offset, QuestionAt(u.offset), "not-windows-1252",
-                u.code == 0 ? std::string("bytes that are no character read as \"?\"")
-                            : std::string("the character ") + code +
-                                  " has no place in Windows-1252 and reads as \"?\"");
+                CharacterName(u.code) + " cannot be written in Windows-1252 and reads as \"?\"");
         }
+    }
+
+    // A picture or zone name holding a '?' that stands for another character
+    // names a file that does not exist.
+    void CheckNameCharacters(int n, int at, const std::string& name, const char* what) {
+        const auto& all = text_.Unrepresentables();
+        auto u = std::lower_bound(all.begin(), all.end(), at,
+                                  [](const SourceText::Unrepresentable& r, std::int64_t offset) {
+                                      return r.offset < offset;
+                                  });
+        if (u == all.end() || u->offset >= at + static_cast<std::int64_t>(name.size())) return;
+        for (auto v = u; v != all.end() && v->offset < at + static_cast<std::int64_t>(name.size());
+             ++v) {
+            inNames_.insert(v->offset);
+        }
+        Add(Severity::Warning, u->offset, n, "name-not-windows-1252",
+            std::string(what) + " name " + Shown(name, 80) + " holds " + CharacterName(u->code) +
+                ", which Windows-1252 cannot hold: it reads as \"?\", so the file is not found");
     }
 
     const std::string& path_;
@@ -534,6 +559,7 @@ private:
     std::string_view bytes_;
     std::vector<int> blocks_;
     std::map<std::string, int> questionTexts_;
+    std::set<std::int64_t> inNames_;  // '?' already reported in a name
 };
 
 }  // namespace
