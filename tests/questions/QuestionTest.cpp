@@ -147,13 +147,24 @@ TEST(TestAnswer, WholeTextMatchWithCaseFolding) {
         int caseSensitive;  // with it
     };
     const Case cases[] = {
-        {"PARIS", 256, 1, 0},     {"paris", 256, 1, 2},     {"Paris", 256, 1, 1},
-        {"Paris ", 256, 0, 0},    {" Paris", 256, 0, 0},    {"Pari", 256, 0, 0},
-        {"Parisian", 256, 0, 0},  {"", 256, 0, 0},          {"Paris", 0, 0, 0},
-        {"Paris", 5, 0, 0},       {"Paris", 6, 1, 1},       {"paris", -1, 0, 0},
-        {"\311T\311", 256, 3, 0}, {"\311t\351", 256, 3, 0}, {"\351t\351", 256, 3, 3},
+        {"PARIS", 256, 1, 0},
+        {"paris", 256, 1, 2},
+        {"Paris", 256, 1, 1},
+        {"Paris ", 256, 0, 0},
+        {" Paris", 256, 0, 0},
+        {"Pari", 256, 0, 0},
+        {"Parisian", 256, 0, 0},
+        {"", 256, 0, 0},
+        {"Paris", 0, 0, 0},
+        {"Paris", 5, 0, 0},
+        {"Paris", 6, 1, 1},
+        {"paris", -1, 0, 0},
+        {"\311T\311", 256, 3, 0},
+        {"\311t\351", 256, 3, 0},
+        {"\351t\351", 256, 3, 3},
         // The code page 850 spellings of e acute are no letters here.
-        {"\202t\202", 256, 0, 0}, {"\220t\220", 256, 0, 0},
+        {"\202t\202", 256, 0, 0},
+        {"\220t\220", 256, 0, 0},
     };
     // The third answer is the Windows-1252 letter e acute around a t.
     Parsed folded("\244Q \"q\" \244A \"Paris\" \"paris\" \"\351t\351\" \244E");
@@ -205,4 +216,65 @@ TEST(TestAnswer, ReadsNeitherTextPastItsEnd) {
     q.answerLengths[2] = 4;
     EXPECT_EQ(q.TestAnswer("ab", 256), 3);
     EXPECT_EQ(q.TestAnswer("", 256), 0);
+}
+
+// Answers compare without case by the letters of Windows-1252, the code page
+// of the texts; the code page 850 pairs do not apply.
+TEST(TestAnswer, Windows1252LettersFoldAndNothingElse) {
+    struct Case {
+        const char* stored;
+        const char* typed;
+        bool folded;
+    };
+    const Case cases[] = {
+        {"\xE9t\xE9", "\xC9T\xC9", true},  // été / ÉTÉ
+        {"\xFC"
+         "ber",
+         "\xDC"
+         "ber",
+         true},  // über / Über
+        {"\x9A"
+         "ibenik",
+         "\x8A"
+         "ibenik",
+         true},  // šibenik / Šibenik
+        {"\x9C"
+         "uvre",
+         "\x8C"
+         "UVRE",
+         true},  // œuvre / ŒUVRE
+        {"\x9E"
+         "ivot",
+         "\x8E"
+         "ivot",
+         true},                  // život / Život
+        {"\xFF", "\x9F", true},  // ÿ / Ÿ
+        {"\xE5"
+         "sa",
+         "\xC5"
+         "SA",
+         true},                             // åsa / ÅSA
+        {"\xFE", "\xDE", true},             // þ / Þ
+        {"\xE9t\xE9", "\xA3t\xA3", false},  // £t£ is no été
+        {"\x8A"
+         "ibenik",
+         "\xD4"
+         "ibenik",
+         false},                  // Ôibenik is no Šibenik
+        {"\xF7", "\xD7", false},  // ÷ and × are no pair
+        {"\xDF", "SS", false},    // ß has no upper case here
+        {"\xE4", "\x84", false},  // „ is no ä
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " / " + c.typed);
+        const std::string answers = std::string("\"") + c.stored + "\"";
+        Parsed folded("\244Q \"q\" \244A " + answers + " \244E");
+        Parsed exact("\244Q \"q\" \244A " + answers + " \244F cs \244E");
+        ASSERT_TRUE(folded.ok());
+        ASSERT_TRUE(exact.ok());
+        EXPECT_EQ(folded.q().TestAnswer(c.typed, 256), c.folded ? 1 : 0);
+        EXPECT_EQ(folded.q().TestAnswer(c.stored, 256), 1);
+        EXPECT_EQ(exact.q().TestAnswer(c.typed, 256), 0);
+        EXPECT_EQ(exact.q().TestAnswer(c.stored, 256), 1);
+    }
 }

@@ -431,3 +431,46 @@ TEST(IsRoundFile, TellsRoundFilesFromEverythingElse) {
     }
     EXPECT_FALSE(IsRoundFile(nullptr));
 }
+
+// A round saved on Linux names its question file in UTF-8, so the round file
+// is valid UTF-8 with multi-byte sequences: it is read byte for byte all the
+// same, and the question file, itself UTF-8, is counted through its text.
+TEST(LoadRoundFile, QuestionFileInAFolderWithAccentsSavedAsUtf8) {
+    TempDir dir;
+    const std::filesystem::path folder = dir.Path() / "G\xC3\xA4vle \xC3\x98rsted \xC5\xA0ibenik";
+    std::filesystem::create_directories(folder);
+    const std::string qf = (folder / "fr\xC3\xA5gor.txt").string();
+    {
+        std::ofstream out(qf, std::ios::binary);
+        out << "\xC2\xA4Q \"Which town is in Sweden?\" \xC2\xA4"
+               "A \"G\xC3\xA4vle\" \"Malm\xC3\xB6\" "
+               "\xC2\xA4"
+               "E\r\n\xC2\xA4Q \"\xC3\x84pfel?\" \xC2\xA4"
+               "A \"\xC3\xA4\" \xC2\xA4"
+               "E\r\n"
+               "\xC2\xA4Q \"x\" \xC2\xA4"
+               "A \"y\" \xC2\xA4"
+               "E\r\n";
+    }
+    const std::string rf = (folder / "runde.qfr").string();
+    Pairs saved;
+    {
+        clQuestionOrder round;
+        ASSERT_EQ(round.LoadQuestionFile(qf.c_str()), 1);
+        ASSERT_EQ(round.qantal, 3);
+        round.ShuffelQuestions(7);
+        round.SetQuestionStat(0, 2);
+        round.MoveQForReask(13);
+        saved = AsPairs(round);
+        ASSERT_EQ(round.SaveRoundFile(rf.c_str()), 1);
+    }
+    const std::string text = ReadWholeFile(rf);
+    ASSERT_NE(text.find("qfile: \"" + qf + "\""), std::string::npos);
+
+    clQuestionOrder loaded;
+    EXPECT_EQ(loaded.LoadRoundFile(rf.c_str()), 1);
+    EXPECT_STREQ(loaded.qfile, qf.c_str());
+    EXPECT_STREQ(loaded.sfile, rf.c_str());
+    EXPECT_EQ(AsPairs(loaded), saved);
+    EXPECT_EQ(ReadWholeFile(rf), text);
+}
