@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
   fonts-dejavu-core fonts-liberation2
   # Packaging: the desktop's validators and MIME tool for the installed files,
   # file for the package's library dependencies, unzip for the zip's test.

@@ -29,14 +29,16 @@ constexpr int kCmdExit = 1011;
 // when the class cannot be registered or the main window cannot be created.
 bool StartQuillfin(HINSTANCE instance, int showCommand);
 
-// What the loop does after every dispatched message: releases the Enter
-// latch once Enter is up, runs one quiz step, then lays out and redraws the
-// picture when the flags ask for it.
-void AfterDispatch();
+// One pass of the message loop for a message just taken from the queue:
+// translates and dispatches it, then runs one quiz step, and lays out and
+// redraws the picture when the flags ask for it. An Enter key-down counts
+// as a press in this pass only, and only when it is no repeat of a held
+// key; Enter's character message (and any other line break) never reaches
+// the answer box.
+void RunMessage(const MSG& msg);
 
-// The Enter test: the window is active, Enter is down or was pressed since
-// the last poll, and no earlier press is still being held. Always polls the
-// key (consuming a pending press) when the window is active.
+// The Enter test: the window is active and the message of this pass was a
+// fresh Enter press that nobody has acted on yet.
 bool EnterPressed();
 
 // One step of the quiz for the current QuizState.

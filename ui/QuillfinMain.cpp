@@ -55,6 +55,29 @@ int EstimateTextHeight(const char* text, int length, int width) {
            kLineHeightEstimate * lineFeeds;
 }
 
+// Bit 30 of a key message's lParam: the key was already down, so the
+// message is a repeat of a held key.
+constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
+
+// A fresh press of Enter (the main keyboard's or the keypad's) while the
+// main window or the answer box has the keyboard. A held key repeats its
+// key-down with kKeyWasDown set, so it counts once; the press that closes a
+// dialog or a menu goes to them and never counts here.
+bool IsEnterPress(const MSG& msg) {
+    const UiState& ui = Ui();
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
+           (msg.lParam & kKeyWasDown) == 0 && msg.hwnd != nullptr &&
+           (msg.hwnd == ui.hwndMain || msg.hwnd == ui.hwndTextBox);
+}
+
+// The character message of Enter (or of Ctrl+M, Ctrl+J) for the answer box.
+// The box is multi-line and wants Return, so it would take the line break
+// into the answer.
+bool IsLineBreakForAnswerBox(const MSG& msg) {
+    return msg.message == WM_CHAR && (msg.wParam == '\r' || msg.wParam == '\n') &&
+           msg.hwnd != nullptr && msg.hwnd == Ui().hwndTextBox;
+}
+
 }  // namespace
 
 OwnedText CopyText(std::string_view text) {
@@ -72,8 +95,8 @@ void ForgetQuestionInProgress() {
 }
 
 bool EnterPressed() {
-    UiState& ui = Ui();
-    return ui.bWindowActive && GetAsyncKeyState(VK_RETURN) != 0 && ui.iEnterLatch == 0;
+    const UiState& ui = Ui();
+    return ui.bWindowActive && ui.bEnterPressed;
 }
 
 bool StartQuillfin(HINSTANCE instance, int showCommand) {
@@ -120,10 +143,13 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     return true;
 }
 
-void AfterDispatch() {
+void RunMessage(const MSG& msg) {
     UiState& ui = Ui();
-    if (GetAsyncKeyState(VK_RETURN) == 0 && ui.iEnterLatch != 0) ui.iEnterLatch = 0;
+    TranslateMessage(&msg);
+    if (!IsLineBreakForAnswerBox(msg)) DispatchMessageA(&msg);
+    ui.bEnterPressed = IsEnterPress(msg);
     QuizStep();
+    ui.bEnterPressed = false;
     if (ui.bRelayout) LayoutWindow();
     if (ui.bRedrawPicture) RedrawPicture();
 }
@@ -230,11 +256,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     MSG msg{};
     int result;
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.
-    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-        AfterDispatch();
-    }
+    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
     if (Ui().hTextAreaFont != nullptr) DeleteObject(Ui().hTextAreaFont);
     return result == 0 ? static_cast<int>(msg.wParam) : kStartFailedExitCode;
 }

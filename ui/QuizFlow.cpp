@@ -135,8 +135,6 @@ void ErrorPath() {
 void NextQuestionPass() {
     UiState& ui = Ui();
     SetColoursCorrect(kNeutralColours);
-    // Consume the press that led here, so that it does not answer the new question too.
-    if (ui.bWindowActive) GetAsyncKeyState(VK_RETURN);
     // A question with nothing to answer is already on screen: leave the window
     // alone, so that this pass makes no work that wakes the loop again.
     if (ui.bQuestionParked) return;
@@ -204,7 +202,7 @@ void NextQuestionPass() {
 
 void TypedAnswer() {
     UiState& ui = Ui();
-    ui.iEnterLatch = 1;
+    ui.bEnterPressed = false;
 
     const int length = GetWindowTextLengthA(ui.hwndTextBox);
     std::unique_ptr<char[]> typed(new char[length + 1]);
@@ -315,7 +313,7 @@ void QuizStep() {
         case kQuizFeedbackWrong:
         case kQuizRoundFinished:
             if (EnterPressed()) {
-                ui.iEnterLatch = 1;
+                ui.bEnterPressed = false;
                 ContinueStep();
             }
             break;

@@ -42,7 +42,10 @@ struct UiState {
     bool bRedrawPicture = false;
     bool bShowTextBox = false;
     bool bWindowActive = true;
-    int iEnterLatch = 0;
+    // Set by the message loop for the one pass after a fresh Enter key-down
+    // (not a repeat of a held key) for the main window or the answer box;
+    // whoever acts on the press clears it.
+    bool bEnterPressed = false;
     int iLastCorrectAnswer = -1;
     int QuizState = kQuizWelcome;
     // The round is constructed before the question and destroyed after it.

@@ -280,13 +280,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             ui.bRelayout = true;
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                ui.bWindowActive = false;
-            } else {
-                // Forget an Enter pressed while another window was active.
-                GetAsyncKeyState(VK_RETURN);
-                ui.bWindowActive = true;
-            }
+            // An Enter pressed while another window was active went to that
+            // window; only presses that come as messages to this one count.
+            ui.bWindowActive = LOWORD(wParam) != WA_INACTIVE;
             return 0;
         case WM_DESTROY:
             if (ui.hPictureDC != nullptr) {

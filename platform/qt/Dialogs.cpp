@@ -24,6 +24,18 @@ bool Scripted() {
     return Dialogs().on || QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
+// A dialog or message box is open while this lives; it has the keyboard.
+class ModalScope {
+public:
+    explicit ModalScope(HWND owner) : owner_(owner) { SetModalOpen(owner_, true); }
+    ~ModalScope() { SetModalOpen(owner_, false); }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    HWND owner_;
+};
+
 QWidget* OwnerWidget(HWND owner) {
     Window* window = MainWindowOf(owner);
     return window != nullptr ? window->widget.data() : nullptr;
@@ -153,6 +165,7 @@ BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
     std::vector<std::string> filter = FilterList(ofn->lpstrFilter);
     std::string initial(ofn->lpstrFile, strnlen(ofn->lpstrFile, ofn->nMaxFile));
     std::optional<std::string> answer;
+    ModalScope modal(ofn->hwndOwner);
     if (Scripted()) {
         DialogScript& script = Dialogs();
         script.fileDialogs.push_back(testing::ShownFileDialog{
@@ -193,6 +206,7 @@ using namespace quillfin::platform;
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     std::string body = text != nullptr ? text : "";
     std::string title = caption != nullptr ? caption : "Error";
+    ModalScope modal(owner);
     if (Scripted()) {
         DialogScript& script = Dialogs();
         script.messageBoxes.push_back(quillfin::testing::ShownMessageBox{owner, body, title, type});

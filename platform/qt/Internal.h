@@ -87,6 +87,8 @@ struct Window : Object {
     // The outer size Windows would give the window; the client area is this
     // minus the frame, the caption and, with a menu, the menu bar.
     QSize outerSize;
+    // Main window: the activation last reported to the window procedure.
+    bool reportedActive = false;
 };
 
 Window* MainWindowOf(HWND hwnd);  // the window itself or its parent
@@ -111,6 +113,21 @@ void ResetQueue();
 void InstallInputFilter();
 void SetKeyState(int virtualKey, bool down);
 bool KeyIsDown(int virtualKey);  // without consuming the pressed-since-last-poll report
+// Qt cannot tell whether a key is physically down, and a release that comes
+// while the keyboard passes between windows can be lost. So the key table
+// forgets every key it holds down when the main window is activated or
+// deactivated, when the focus window changes and when a dialog or message
+// box closes.
+void ForgetKeys();
+// Sends WM_ACTIVATE to a main window's procedure at once, as Windows does,
+// when its activation differs from what the procedure last heard; forgets
+// the keys held down either way.
+void ReportActivation(Window* window, bool active, WPARAM how);
+// True while a file dialog or message box of the layer is open: it has the
+// keyboard, and the main window is inactive.
+bool ModalOpen();
+// Marks a dialog or message box opening (true) or closing (false) over `owner`.
+void SetModalOpen(HWND owner, bool open);
 int VirtualKeyFromQt(int qtKey);
 LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // The window procedure of the built-in "STATIC" and "EDIT" classes.

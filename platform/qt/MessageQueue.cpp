@@ -1,18 +1,27 @@
 #include <QApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWindow>
 #include <array>
 #include <deque>
+#include <optional>
 
 #include "platform/qt/Internal.h"
 
 namespace quillfin::platform {
 namespace {
 
+constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
+constexpr LPARAM kKeyReleased = LPARAM{1} << 31;
+
 struct KeyState {
     bool down = false;
     bool pressedSincePoll = false;
+    // When the key was last released. The X server repeats a held key as a
+    // release and a press with one timestamp, which Qt does not always mark
+    // as a repeat.
+    std::optional<ulong> releasedAt;
 };
 
 struct Queue {
@@ -20,6 +29,7 @@ struct Queue {
     bool quitPosted = false;
     int quitCode = 0;
     std::array<KeyState, 256> keys{};
+    int modalDepth = 0;
 };
 
 Queue& TheQueue() {
@@ -92,7 +102,7 @@ protected:
                 // Every key event reaches its window exactly once; widgets may
                 // see it again while it propagates.
                 if (watched->isWindowType())
-                    OnKey(static_cast<QWindow*>(watched), static_cast<QKeyEvent*>(event));
+                    return OnKey(static_cast<QWindow*>(watched), static_cast<QKeyEvent*>(event));
                 break;
             case QEvent::Expose:
                 if (watched->isWindowType()) OnExpose(static_cast<QWindow*>(watched));
@@ -102,9 +112,10 @@ protected:
                 if (watched->isWidgetType()) {
                     auto* widget = static_cast<QWidget*>(watched);
                     Window* w = As<Window>(HandleOf(widget));
-                    if (w != nullptr && w->type == WindowType::Main && w->widget == widget)
-                        Post(ToHandle<HWND>(w->handle), WM_ACTIVATE,
-                             event->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE, 0);
+                    if (w != nullptr && w->type == WindowType::Main && w->widget == widget) {
+                        const bool active = event->type() == QEvent::WindowActivate;
+                        ReportActivation(w, active, active ? WA_ACTIVE : WA_INACTIVE);
+                    }
                 }
                 break;
             case QEvent::FocusIn:
@@ -127,20 +138,40 @@ private:
         return nullptr;
     }
 
-    static void OnKey(QWindow* qwindow, QKeyEvent* key) {
-        int vk = VirtualKeyFromQt(key->key());
-        if (vk == 0) return;
-        bool press = key->type() == QEvent::KeyPress;
-        if (!press && key->isAutoRepeat()) return;  // the key is still held
-        bool wasDown = TheQueue().keys[static_cast<std::size_t>(vk)].down;
-        SetKeyState(vk, press);
+    // Keeps the key table and queues the key's message for the focused
+    // window. True when the event must not reach the widget.
+    static bool OnKey(QWindow* qwindow, QKeyEvent* key) {
+        const int vk = VirtualKeyFromQt(key->key());
+        const bool press = key->type() == QEvent::KeyPress;
+        if (!press && key->isAutoRepeat()) return false;  // the key is still held
+        bool repeat = false;
+        if (vk != 0) {
+            KeyState& state = TheQueue().keys[static_cast<std::size_t>(vk)];
+            repeat = press && (key->isAutoRepeat() || state.releasedAt == key->timestamp());
+            if (!press) state.releasedAt = key->timestamp();
+            SetKeyState(vk, press);
+        }
         Window* owner = OwnerOf(qwindow);
-        if (owner == nullptr) return;  // a dialog's key
+        // A dialog's key, or one for an open menu, which takes it in its own
+        // loop on Windows: the program never hears of it.
+        if (owner == nullptr || QApplication::activePopupWidget() != nullptr) return false;
         HWND target = CurrentFocus();
         if (MainWindowOf(target) != owner) target = ToHandle<HWND>(owner->handle);
-        LPARAM flags = 1 | (wasDown ? (1 << 30) : 0);
-        if (!press) flags = 1 | (1 << 30) | (static_cast<LPARAM>(1) << 31);
-        Post(target, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), flags);
+        const Qt::KeyboardModifiers modifiers = key->modifiers();
+        // Alt without Ctrl makes a system key (Ctrl+Alt is AltGr on Windows).
+        const bool system = (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier);
+        if (vk != 0) {
+            LPARAM flags = 1 | (repeat ? kKeyWasDown : 0);
+            if (!press) flags = 1 | kKeyWasDown | kKeyReleased;
+            UINT message = press ? WM_KEYDOWN : WM_KEYUP;
+            if (system) message = press ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+            Post(target, message, static_cast<WPARAM>(vk), flags);
+        }
+        // A system key types nothing into an edit control: it only looks
+        // for a menu of that letter, which Qt's menu bar has matched already.
+        Window* targetWindow = As<Window>(target);
+        return press && system && targetWindow != nullptr &&
+               targetWindow->type == WindowType::Edit && !key->text().isEmpty();
     }
 
     static void OnExpose(QWindow* qwindow) {
@@ -151,6 +182,34 @@ private:
 };
 
 }  // namespace
+
+void ForgetKeys() {
+    for (KeyState& key : TheQueue().keys) {
+        key.down = false;
+        key.pressedSincePoll = false;
+    }
+}
+
+void ReportActivation(Window* window, bool active, WPARAM how) {
+    ForgetKeys();
+    if (window == nullptr || window->reportedActive == active) return;
+    window->reportedActive = active;
+    if (window->proc != nullptr)
+        window->proc(ToHandle<HWND>(window->handle), WM_ACTIVATE, active ? how : WA_INACTIVE, 0);
+}
+
+bool ModalOpen() { return TheQueue().modalDepth > 0; }
+
+void SetModalOpen(HWND owner, bool open) {
+    Queue& queue = TheQueue();
+    queue.modalDepth = std::max(0, queue.modalDepth + (open ? 1 : -1));
+    ForgetKeys();
+    // The window system reports the activation of real dialogs; scripted
+    // ones open nothing, so their owner hears it from here.
+    if (Dialogs().on || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        if (Window* main = MainWindowOf(owner)) ReportActivation(main, !open, WA_ACTIVE);
+    }
+}
 
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     TheQueue().messages.push_back(MakeMessage(hwnd, message, wParam, lParam));
@@ -167,6 +226,7 @@ void ResetQueue() {
     queue.quitPosted = false;
     queue.quitCode = 0;
     queue.keys.fill(KeyState{});
+    queue.modalDepth = 0;
 }
 
 void InstallInputFilter() {
@@ -174,6 +234,7 @@ void InstallInputFilter() {
     if (filter != nullptr || QCoreApplication::instance() == nullptr) return;
     filter = new InputFilter(QCoreApplication::instance());
     QCoreApplication::instance()->installEventFilter(filter);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, filter, [] { ForgetKeys(); });
     // Widgets and fonts must go while the application still exists, not
     // with the handle table at process exit.
     qAddPostRoutine([] {

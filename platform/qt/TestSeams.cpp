@@ -38,17 +38,28 @@ HWND KeyTarget() {
     return mains.empty() ? nullptr : ToHandle<HWND>(mains.front()->handle);
 }
 
+// Keys reach the main window only while it is active and no dialog or
+// message box of the layer is open.
+bool MainHasKeyboard(HWND target) {
+    Window* main = MainWindowOf(target);
+    return main != nullptr && main->reportedActive && !ModalOpen();
+}
+
 }  // namespace
 
 void KeyDown(int virtualKey) {
     bool wasDown = KeyIsDown(virtualKey);
     SetKeyState(virtualKey, true);
-    Post(KeyTarget(), WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1 | (wasDown ? (1 << 30) : 0));
+    HWND target = KeyTarget();
+    if (!MainHasKeyboard(target)) return;
+    Post(target, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1 | (wasDown ? (1 << 30) : 0));
 }
 
 void KeyUp(int virtualKey) {
     SetKeyState(virtualKey, false);
-    Post(KeyTarget(), WM_KEYUP, static_cast<WPARAM>(virtualKey),
+    HWND target = KeyTarget();
+    if (!MainHasKeyboard(target)) return;
+    Post(target, WM_KEYUP, static_cast<WPARAM>(virtualKey),
          1 | (1 << 30) | (static_cast<LPARAM>(1) << 31));
 }
 
@@ -67,8 +78,9 @@ void Click(HWND hwnd, int x, int y) {
 }
 
 void SetActive(HWND hwnd, bool active) {
-    if (As<Window>(hwnd) == nullptr) return;
-    Post(hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::Main) return;
+    ReportActivation(window, active, WA_ACTIVE);
 }
 
 void ResizeClient(HWND hwnd, int width, int height) {

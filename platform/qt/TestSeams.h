@@ -45,8 +45,10 @@ const std::vector<ShownFileDialog>& ShownFileDialogs();
 void ClearRecords();
 
 // Keyboard: the key goes down (GetAsyncKeyState reports it down and pressed
-// since the last poll) and a WM_KEYDOWN is queued for the focused control;
-// KeyUp releases it and queues WM_KEYUP.
+// since the last poll) and a WM_KEYDOWN is queued for the focused control,
+// marked as a repeat when the key was down already; KeyUp releases it and
+// queues WM_KEYUP. While the main window is inactive or a dialog or message
+// box is open, only the key table changes: the keys go to that other window.
 void KeyDown(int virtualKey);
 void KeyUp(int virtualKey);
 // Sets the text of an edit control as if the user had typed it (UTF-8 in).
@@ -54,7 +56,8 @@ void TypeText(HWND edit, const std::string& utf8);
 
 // A left-button click (press and release) at client coordinates of `hwnd`.
 void Click(HWND hwnd, int x, int y);
-// Activation as the window system would report it (queues WM_ACTIVATE).
+// Activation as the window system reports it: WM_ACTIVATE is sent at once
+// when it changes, and the key table forgets the keys held down.
 void SetActive(HWND hwnd, bool active);
 // Resizes the client area (queues WM_SIZE and a repaint as a real resize does).
 void ResizeClient(HWND hwnd, int width, int height);

@@ -86,7 +86,9 @@ class ClientArea : public QWidget {
 public:
     ClientArea(HWND hwnd, QWidget* parent) : QWidget(parent), hwnd_(hwnd) {
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setFocusPolicy(Qt::StrongFocus);
+        // A click on the client area leaves the keyboard where it was (in
+        // the answer box, say); only SetFocus moves it here.
+        setFocusPolicy(Qt::NoFocus);
         Tag(this, hwnd);
     }
 
@@ -106,6 +108,9 @@ protected:
 private:
     void PostMouse(QMouseEvent* event, UINT message) {
         if (event->button() != Qt::LeftButton) return;
+        // A click that activates the window is heard after the activation,
+        // even when the window system reports the activation later.
+        if (message == WM_LBUTTONDOWN) ReportActivation(MainWindowOf(hwnd_), true, WA_CLICKACTIVE);
         QPoint p = event->position().toPoint();
         Post(hwnd_, message, 0, MAKELPARAM(p.x(), p.y()));
     }
@@ -385,6 +390,8 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     window->widget->show();
     if (window->type == WindowType::Main) {
         window->widget->activateWindow();
+        // Windows activates a top-level window that it shows, and says so at once.
+        ReportActivation(window, true, WA_ACTIVE);
         bool first = !window->shownOnce;
         window->shownOnce = true;
         if (first) ApplyClientSize(window, window->canvas.size());

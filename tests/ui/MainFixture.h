@@ -87,9 +87,7 @@ protected:
                 exitCode = static_cast<int>(msg.wParam);
                 break;
             }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            AfterDispatch();
+            RunMessage(msg);
             if (++dispatched >= limit) {
                 ADD_FAILURE() << "the message loop never went idle";
                 break;

@@ -1,0 +1,401 @@
+#!/usr/bin/env bash
+# Plays the real program as a person does: on a private Xvfb display with the
+# openbox window manager, only through the screen. Keys are held as a hand
+# holds them (down, 120 ms, up), fast typing is `xdotool type --delay 0`,
+# clicks go to screen positions, and every verdict comes from the pixels of
+# screenshots. The fixtures are the test's own: Windows-1252 question files
+# with typed, several-answer, all-answers and zone questions, pictures of one
+# colour each (so the picture tells which question is on screen), a round
+# file that fixes the order, and a broken question file.
+#
+# Usage: play.sh path/to/quillfin          the Linux program
+#        play.sh --wine path/to/quillfin.exe  the Windows program under Wine
+# E2E_KEEP=folder keeps the screenshot of a failed step there.
+#
+# Adding a step: write a function Step<Name> below that starts from the
+# screen the previous step leaves (say so in its comment), drives the
+# program with HoldKey/TapKey/TypeFast/ClickClient/Menu/ChooseFile and
+# judges with ShowsWithin/NeverShows and the readers of Screen.sh (SchemeIs,
+# PictureIs, BoxEmpty, TextLines, ...); then add its name to STEPS at the
+# bottom. New fixtures go into WriteFixtures. A step that needs its own
+# program run can call StartProgram and StopProgram itself.
+set -uo pipefail
+TEST_NAME="e2e"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/Desktop.sh"
+source "$here/Screen.sh"
+
+WINE_MODE=0
+if [ "${1:-}" = "--wine" ]; then
+    WINE_MODE=1
+    TEST_NAME="e2e (Windows program under Wine)"
+    shift
+fi
+program=$(realpath "${1:?usage: play.sh [--wine] path/to/program}")
+[ -f "$program" ] || Fail "no program at $program"
+WORK=$(mktemp -d)
+SHOT="$WORK/shot.png"
+trap 'StopSession; rm -rf "$WORK"' EXIT
+
+# ---- fixtures ---------------------------------------------------------
+
+# Picture colours: one per question, none of them a colour of the schemes.
+readonly GOLD=200,160,40 TEAL=40,140,140 PLUM=140,60,140 OLIVE=120,130,40
+readonly ZONE_LEFT=200,200,0 ZONE_RIGHT=100,100,100
+# The right half after marking: red and blue lightened, green darkened.
+readonly ZONE_MARKED=177,75,177
+
+# A 24-bit BMP of `width` x 100 pixels: the left half one colour, the right
+# half another (the same when only one is given).
+Bmp() {
+    local file="$1" width="$2" left="$3" right="${4:-$3}"
+    convert -size "$((width / 2))x100" "xc:rgb($left)" -size "$((width / 2))x100" "xc:rgb($right)" \
+        +append -type TrueColor "BMP3:$file" || Fail "cannot write $file"
+}
+
+# Writes Windows-1252 text with CR LF line ends from a printf format.
+Cp1252() { printf "$2" | sed 's/$/\r/' >"$1"; }
+
+WriteFixtures() {
+    mkdir -p "$WORK/quiz"
+    local q="$WORK/quiz"
+    Bmp "$q/gold.bmp" 200 "$GOLD"
+    Bmp "$q/teal.bmp" 200 "$TEAL"
+    Bmp "$q/plum.bmp" 200 "$PLUM"
+    Bmp "$q/olive.bmp" 200 "$OLIVE"
+    Bmp "$q/zone.bmp" 200 "$ZONE_LEFT" "$ZONE_RIGHT"
+    Bmp "$q/zone-mask.bmp" 200 0,0,0 255,0,0
+
+    # One typed question whose answer has a letter of Windows-1252 (ä).
+    Cp1252 "$q/one.txt" '\xa4Q "Which town is this?"\n\xa4P "olive.bmp"\n\xa4A "G\xe4vle"\n\xa4E\n'
+
+    # The round: a several-answer question, an all-answers question, a
+    # one-answer question and a zone question, asked in that order.
+    Cp1252 "$q/quiz.txt" '\xa4Q "Name a Nordic capital."\n\xa4P "gold.bmp"\n\xa4A "Oslo", "Stockholm", "Helsinki"\n\xa4E\n
+\xa4Q "Name both rivers, please"\n\xa4P "teal.bmp"\n\xa4A "Mississippi-Missouri" "Po"\n\xa4F alla\n\xa4E\n
+\xa4Q "Capital of Sweden?"\n\xa4P "plum.bmp"\n\xa4A "Stockholm"\n\xa4E\n
+\xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
+    printf '%s\r\n' "qfile: \"$(NativePath "$q/quiz.txt")\"" 'sfile: "round.qfr"' 'qantal: 4' \
+        'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' 'Q: 4 Stat: 0' >"$q/round.qfr"
+
+    # An answer list with an odd number of quotes.
+    Cp1252 "$q/broken.txt" '\xa4Q "Broken?"\n\xa4A "one" "two\n\xa4E\n'
+}
+
+# A path as the program's file dialogs take it.
+NativePath() {
+    if [ "$WINE_MODE" = 1 ]; then
+        echo "Z:${1//\//\\}"
+    else
+        echo "$1"
+    fi
+}
+
+# ---- the program ------------------------------------------------------
+
+# Starts the program and waits for its welcome screen; measures the menu
+# bar, the client size and where the window is. Sets PROGRAM_PID, WID,
+# WIN_X, WIN_Y, MENU, W, H and keeps the welcome picture in $WORK/welcome.png.
+StartProgram() {
+    cd "$WORK/quiz" || Fail "no fixture folder"
+    if [ "$WINE_MODE" = 1 ]; then
+        "$WINE" "$program" "$@" >"$WORK/program.log" 2>&1 &
+    else
+        "$program" "$@" >"$WORK/program.log" 2>&1 &
+    fi
+    PROGRAM_PID=$!
+    WID=$(WaitForWindow Quillfin 90) || exit 1
+    WaitActive "$WID"
+    MENU=0
+    local _
+    for _ in $(seq 1 100); do
+        Shoot
+        MENU=$(MenuBarHeight "$BLUE")
+        [ -n "$MENU" ] && [ "$(Pixel 250 200)" != "$BLUE" ] && break
+        MENU=""
+        sleep 0.2
+    done
+    [ -n "$MENU" ] || Fail "the welcome screen with its dark blue background did not appear"
+    W=$(identify -format '%w' "$SHOT")
+    H=$(($(identify -format '%h' "$SHOT") - MENU))
+    WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
+    WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
+    convert "$SHOT" -crop "300x200+$((W / 2 - 150))+$((MENU + 30))" +repage "$WORK/welcome.png"
+    Log "window $WID at $WIN_X,$WIN_Y: client ${W}x$H below a menu bar of $MENU pixels"
+}
+
+# The welcome picture is on screen (the same pixels as at the start) on the
+# neutral background, with no answer box.
+WelcomeShown() {
+    SchemeIs "$BLUE" && NoBox &&
+        convert "$SHOT" -crop "300x200+$((W / 2 - 150))+$((MENU + 30))" +repage "$WORK/now.png" &&
+        [ "$(compare -metric AE "$WORK/now.png" "$WORK/welcome.png" null: 2>&1)" = 0 ]
+}
+
+# Waits for the program to end by itself; fails unless its exit code is 0.
+ExpectExit() {
+    local _ status
+    for _ in $(seq 1 100); do
+        kill -0 "$PROGRAM_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$PROGRAM_PID" 2>/dev/null && Fail "the program did not end"
+    wait "$PROGRAM_PID"
+    status=$?
+    PROGRAM_PID=""
+    [ "$status" -eq 0 ] || Fail "exit code $status"
+}
+
+# Opens a menu with Alt and its letter and chooses an item by its letter.
+# The main window must have the keyboard.
+Menu() {
+    WaitActive "$WID"
+    HoldKey "alt+$1"
+    sleep 0.4
+    HoldKey "$2"
+}
+
+# Waits for the dialog with this title, types the fixture's path into it
+# and closes it with Enter held; waits until it is gone.
+ChooseFile() {
+    local title="$1" file="$2" dialog
+    dialog=$(WaitForWindow "$title" 20) || exit 1
+    WaitActive "$dialog"
+    sleep 0.3
+    TypeFast "$(NativePath "$file")"
+    sleep 0.2
+    HoldKey Return
+    WaitGone "$dialog"
+}
+
+# Types into the main window once it has the keyboard.
+TypeInMain() {
+    WaitActive "$WID"
+    TypeFast "$1"
+}
+
+# A question with this picture waits for a typed answer: neutral colours,
+# an empty answer box.
+TypedQuestionWaits() { SchemeIs "$BLUE" && PictureIs "$1" && BoxEmpty; }
+
+# ---- steps ------------------------------------------------------------
+
+# From nothing to the welcome screen.
+StepStart() { StartProgram; }
+
+# Welcome screen -> welcome screen. A question file with an odd quote: the
+# "Error in file" box; Enter on it leads back to the welcome picture.
+StepBrokenFile() {
+    Menu f n
+    ChooseFile Open "$WORK/quiz/broken.txt"
+    local box
+    box=$(WaitForWindow "Error in file" 20) || exit 1
+    WaitActive "$box"
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "the welcome picture did not come back after the error" WelcomeShown
+}
+
+# Welcome screen -> the one question of one.txt, waiting. New round, the
+# file name typed and Enter held in the dialog: the question waits on the
+# neutral background with an empty answer box.
+StepNewRoundWithEnterHeld() {
+    Menu f n
+    ChooseFile Open "$WORK/quiz/one.txt"
+    ShowsWithin 10 "the question did not appear" TypedQuestionWaits "$OLIVE"
+    NeverShows 1 "the Enter that closed the dialog answered the question" \
+        eval '! TypedQuestionWaits "$OLIVE"'
+}
+
+# The question of one.txt waiting -> the same, after Restart round chosen
+# from the menu with the arrow keys and Enter held.
+StepRestartFromKeyboardMenu() {
+    WaitActive "$WID"
+    HoldKey alt+f
+    sleep 0.4
+    HoldKey Down
+    sleep 0.2
+    HoldKey Return
+    ShowsWithin 10 "the question is not waiting after Restart round" TypedQuestionWaits "$OLIVE"
+    NeverShows 1 "the Enter that chose Restart round answered the question" \
+        eval '! TypedQuestionWaits "$OLIVE"'
+}
+
+# The question of one.txt waiting -> the welcome screen. The answer typed
+# fast, its ASCII letters in the other case, its ä as it is, then a quick
+# tap of Enter: right. (The ä alone is typed with a pause: see TypeLetter.) Enter: the congratulation screen; Enter: welcome.
+StepFastRightAnswer() {
+    TypeInMain "g"
+    TypeLetter "ä"
+    TypeFast "VLE"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    TapKey Return
+    ShowsWithin 10 "the answer typed fast was not taken as right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the last question" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown && ! PictureIs "$OLIVE"'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+}
+
+# Welcome screen -> the first question of the round file, waiting. Load
+# round with Enter held in the dialog.
+StepLoadRound() {
+    Menu f l
+    ChooseFile Open "$WORK/quiz/round.qfr"
+    ShowsWithin 10 "the round's first question did not appear" TypedQuestionWaits "$GOLD"
+    NeverShows 1 "the Enter that closed the dialog answered the question" \
+        eval '! TypedQuestionWaits "$GOLD"'
+}
+
+# The several-answer question waiting -> the all-answers question waiting.
+# A wrong answer turns the window red; Enter continues.
+StepWrongAnswer() {
+    TypeInMain "Rome"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    HoldKey Return
+    ShowsWithin 10 "a wrong answer did not turn the window red" SchemeIs "$RED"
+    HoldKey Return
+    ShowsWithin 10 "Enter did not continue to the next question" TypedQuestionWaits "$TEAL"
+}
+
+# The all-answers question waiting -> the one-answer question waiting. Two
+# turns: after the first answer the question comes again with a second line
+# saying what was said, which is longer than the question's line because
+# the first answer was the long one.
+StepAllAnswers() {
+    local first second
+    Shoot
+    first=$(TextLines 245,245,255)
+    [ "$(wc -l <<<"$first")" = 1 ] || Fail "the question should fill one line: $first"
+    TypeInMain "mississippi-missouri"
+    HoldKey Return
+    ShowsWithin 10 "the first of both answers was not taken as right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the question did not come again" TypedQuestionWaits "$TEAL"
+    second=$(TextLines 245,245,255)
+    [ "$(wc -l <<<"$second")" = 2 ] || Fail "expected the question and what was said: $second"
+    local questionWidth saidWidth
+    questionWidth=$(sed -n 1p <<<"$second" | cut -d' ' -f3)
+    saidWidth=$(sed -n 2p <<<"$second" | cut -d' ' -f3)
+    [ "$questionWidth" = "$(cut -d' ' -f3 <<<"$first")" ] || Fail "the question line changed"
+    [ "$((saidWidth * 10))" -gt "$((questionWidth * 11))" ] ||
+        Fail "the line of what was said ($saidWidth px) does not list the long first answer" \
+            "(the question line is $questionWidth px)"
+    TypeInMain "PO"
+    HoldKey Return
+    ShowsWithin 10 "the second answer was not taken as right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the next question did not appear" TypedQuestionWaits "$PLUM"
+}
+
+# The one-answer question waiting -> the same. Help > Help closed with
+# Enter held: the question still waits, unanswered.
+StepHelpClosedWithEnter() {
+    Menu h h
+    local box
+    box=$(WaitForWindow "Quillfin Help" 20) || exit 1
+    WaitActive "$box"
+    HoldKey Return
+    WaitGone "$box"
+    WaitActive "$WID"
+    NeverShows 1 "the Enter that closed the help box answered the question" \
+        eval '! TypedQuestionWaits "$PLUM"'
+}
+
+# The one-answer question waiting -> the same with "Stockholm" typed. A
+# click on the background, then typing: the letters land in the answer box.
+StepClickThenType() {
+    ClickClient 5 $((H - 5))
+    sleep 0.3
+    TypeInMain "Stock"
+    ShowsWithin 5 "after a click on the background the letters went elsewhere" BoxHasText
+    TypeInMain "holm"
+    sleep 0.3
+}
+
+# The one-answer question with its answer typed -> the zone question
+# waiting. Save round keeps the question at the head; answered and moved on,
+# Load round of the saved file brings it back, and after it the same
+# question follows as before.
+StepSaveThenLoad() {
+    Menu f s
+    ChooseFile "Save As" "$WORK/quiz/saved.qfr"
+    [ -f "$WORK/quiz/saved.qfr" ] || Fail "Save round wrote no file"
+    NeverShows 1 "the Enter that closed the save dialog answered the question" \
+        eval '! { SchemeIs "$BLUE" && PictureIs "$PLUM" && BoxHasText; }'
+    TapKey Return
+    ShowsWithin 10 "the answer typed before saving was not taken as right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not follow" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
+    Menu f l
+    ChooseFile Open "$WORK/quiz/saved.qfr"
+    ShowsWithin 10 "the saved round did not go on with its question" TypedQuestionWaits "$PLUM"
+    TypeInMain "stockholm"
+    TapKey Return
+    ShowsWithin 10 "the loaded round's question did not take its answer" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the loaded round did not keep its order" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
+}
+
+# The zone question waiting -> the welcome screen. A click outside the zone
+# is wrong and marks the zone; a click continues; the question that was
+# answered wrongly at the start comes back and is answered right; then the
+# zone question again, a click inside the zone is right; the round ends.
+StepZone() {
+    ClickClient $((W / 2 - 50)) 60
+    ShowsWithin 10 "a click outside the zone was not wrong" SchemeIs "$RED"
+    ShowsWithin 5 "the zone was not marked" PictureAt $((W / 2 + 50)) "$ZONE_MARKED"
+    ClickClient 5 $((H - 5))
+    ShowsWithin 10 "a click did not continue" TypedQuestionWaits "$GOLD"
+    TypeInMain "oslo"
+    TapKey Return
+    ShowsWithin 10 "the question asked again did not take a right answer" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not come back" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 + 50)) "$ZONE_RIGHT" && NoBox'
+    ClickClient $((W / 2 + 50)) 60
+    ShowsWithin 10 "a click inside the zone was not right" SchemeIs "$GREEN"
+    ClickClient 5 $((H - 5))
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+}
+
+# The welcome screen -> the end. File > Exit ends the program with code 0.
+StepExit() {
+    Menu f e
+    ExpectExit
+}
+
+STEPS=(
+    StepStart
+    StepBrokenFile
+    StepNewRoundWithEnterHeld
+    StepRestartFromKeyboardMenu
+    StepFastRightAnswer
+    StepLoadRound
+    StepWrongAnswer
+    StepAllAnswers
+    StepHelpClosedWithEnter
+    StepClickThenType
+    StepSaveThenLoad
+    StepZone
+    StepExit
+)
+
+# ---- run --------------------------------------------------------------
+
+StartDisplay
+StartWindowManager
+[ "$WINE_MODE" = 1 ] && StartWine
+WriteFixtures
+for STEP in "${STEPS[@]}"; do
+    Log "$STEP"
+    "$STEP"
+done
+STEP=""
+Log "passed: ${STEPS[*]}"
