@@ -14,6 +14,7 @@ source "$here/../windows/WineSession.sh"
 
 zip=$(realpath "${1:?usage: ZipWine.sh path/to/quillfin.zip [screenshot]}")
 keep="${2:-}"
+case "$keep" in "" | /*) ;; *) keep="$PWD/$keep" ;; esac
 WORK=$(mktemp -d)
 trap 'StopSession; rm -rf "$WORK"' EXIT
 

@@ -16,6 +16,7 @@ case "$2" in
     *) binary=$(command -v "$2") ;;
 esac
 keep="${3:-}"
+case "$keep" in "" | /*) ;; *) keep="$PWD/$keep" ;; esac
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
