@@ -1,11 +1,9 @@
 // The checker's pictures through the same calls the program makes: the
 // picture search of ui/ and LoadImageA of the platform layer, read back
 // through a memory device context as the zone test reads them.
-#include <filesystem>
-#include <system_error>
-
 #include "check/Pictures.h"
 #include "platform/WinApi.h"
+#include "rules/FileNames.h"
 #include "ui/PictureSearch.h"
 
 namespace {
@@ -21,8 +19,7 @@ class ProgramPictureLibrary : public PictureLibrary {
 protected:
     std::string Find(const std::string& questionFile, const std::string& name) override {
         std::string path = FindBitmapFile(name.c_str(), questionFile.c_str());
-        std::error_code error;
-        if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::string();
+        if (!IsRegularFileName(path)) return std::string();
         return path;
     }
 

@@ -1,15 +1,14 @@
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "check/Checker.h"
 #include "check/Messages.h"
 #include "check/Pictures.h"
 #include "check/SourceText.h"
 #include "round/QuestionOrder.h"
+#include "rules/FileNames.h"
 
 namespace {
 
@@ -69,8 +68,7 @@ public:
         clQuestionOrder questions;
         questions.LoadQuestionFile(round.qfile);
         const int available = questions.qantal;
-        std::error_code ec;
-        const bool questionFileReadable = std::filesystem::is_regular_file(round.qfile, ec);
+        const bool questionFileReadable = IsRegularFileName(FindWindowsName(round.qfile));
         if (!questionFileReadable) {
             Add(Severity::Error, nameAt, "round-question-file",
                 "the question file " + Shown(round.qfile, 200) +
@@ -160,8 +158,7 @@ void SortByPlace(FileCheck& check) {
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
+    return IsSameFile(FindWindowsName(a.c_str()), FindWindowsName(b.c_str()));
 }
 
 }  // namespace
@@ -192,8 +189,7 @@ std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, Picture
         if (IsRoundFile(path.c_str())) {
             checks.push_back(CheckRoundFile(path));
             const std::string questionFile = checks.back().questionFile;
-            std::error_code ec;
-            if (!questionFile.empty() && std::filesystem::is_regular_file(questionFile, ec) &&
+            if (IsRegularFileName(FindWindowsName(questionFile.c_str())) &&
                 !checked(questionFile)) {
                 questionFiles.push_back(questionFile);
                 checks.push_back(CheckQuestionFile(questionFile, pictures));

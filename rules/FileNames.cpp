@@ -263,6 +263,39 @@ bool IsRootedName(const std::string& name) {
     return name.size() >= 2 && IsDriveLetter(name[0]) && name[1] == ':';
 }
 
+#ifdef _WIN32
+namespace {
+
+bool FileIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file =
+        CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+#endif
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    return FileIdentity(a, first) && FileIdentity(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+#else
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+#endif
+}
+
 bool MoveFileOver(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     return MoveFileExA(from.c_str(), to.c_str(),

@@ -34,6 +34,9 @@ std::string BaseNameOf(const std::string& name);
 // `/` or `\`, or with a drive letter and a colon.
 bool IsRootedName(const std::string& name);
 
+// True when both names, exactly as given, lead to one and the same file.
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // Moves the file `from` over `to`, replacing `to` when it exists, both in the
 // same folder. False when the move failed; `to` is then unchanged.
 bool MoveFileOver(const std::string& from, const std::string& to);

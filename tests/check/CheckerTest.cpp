@@ -2,6 +2,7 @@
 // report: the cap on problems, the summary lines and the exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -233,6 +234,28 @@ TEST(CheckerReport, SummaryAndTotal) {
                   two + ": 2 questions, 1 error, 1 warning\n" + dir.File("gone.txt") +
                   ": error: cannot read it: No such file or directory\n"
                   "total: 3 files, 3 questions, 1 error, 1 warning, 1 not readable\n");
+}
+
+TEST(CheckerRoundFiles, QuestionFilesAreFoundAsTheProgramFindsThem) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "Quiz");
+    const std::string questions = dir.Write("Quiz/Bio.txt", "\244Q \"q\" \244A \"a\" \244E");
+    const std::string folder = dir.Path().string();
+    const struct {
+        std::string qfile;
+        std::string opened;
+    } cases[] = {
+        {folder + "/quiz\\BIO.TXT", folder + "/quiz\\BIO.TXT"},
+        {"C:\\Quiz\\bio.txt", questions},  // saved elsewhere, beside the round file here
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.qfile);
+        const std::string round = dir.Write(
+            "Quiz/round.qfr", "qfile: \"" + c.qfile + "\"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n");
+        const FileCheck check = CheckRoundFile(round);
+        EXPECT_EQ(check.questionFile, c.opened);
+        for (const Problem& problem : check.problems) ADD_FAILURE() << problem.message;
+    }
 }
 
 TEST(CheckerPictures, EachDistinctFileIsDecodedOnce) {

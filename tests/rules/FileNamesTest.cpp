@@ -143,6 +143,17 @@ TEST_F(FindWindowsNameTest, TheFileReadersFindNamesWrittenOnWindows) {
     EXPECT_EQ(CountCharTo(windowsName.c_str(), 0, "42", 2, 32), 6);
 }
 
+TEST_F(FindWindowsNameTest, SameFileThroughOtherNames) {
+    const std::string file = Make("pics/map.bmp");
+    const std::string other = Make("pics/other.bmp");
+    fs::create_hard_link(file, dir.Path() / "linked.bmp");
+    EXPECT_TRUE(IsSameFile(file, Full("pics/../pics/./map.bmp")));
+    EXPECT_TRUE(IsSameFile(file, Full("linked.bmp")));
+    EXPECT_FALSE(IsSameFile(file, other));
+    EXPECT_FALSE(IsSameFile(file, Full("pics/missing.bmp")));
+    EXPECT_FALSE(IsSameFile("", ""));
+}
+
 TEST(FileNameParts, FolderBaseAndRoot) {
     struct Case {
         const char* name;
