@@ -42,6 +42,8 @@ trap 'StopSession; rm -rf "$WORK"' EXIT
 # Picture colours: one per question, none of them a colour of the schemes.
 readonly GOLD=200,160,40 TEAL=40,140,140 PLUM=140,60,140 OLIVE=120,130,40
 readonly ZONE_LEFT=200,200,0 ZONE_RIGHT=100,100,100
+# The big picture: 4000 x 3000, its lowest 300 rows in a colour of their own.
+readonly BIG_TOP=60,120,200 BIG_BOTTOM=220,120,60
 # The right half after marking: red and blue lightened, green darkened.
 readonly ZONE_MARKED=177,75,177
 
@@ -77,6 +79,11 @@ WriteFixtures() {
 \xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
     printf '%s\r\n' "qfile: \"$(NativePath "$q/quiz.txt")\"" 'sfile: "round.qfr"' 'qantal: 4' \
         'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' 'Q: 4 Stat: 0' >"$q/round.qfr"
+
+    # A picture far larger than the screen.
+    convert -size 4000x2700 "xc:rgb($BIG_TOP)" -size 4000x300 "xc:rgb($BIG_BOTTOM)" -append \
+        -type TrueColor "BMP3:$q/big.bmp" || Fail "cannot write $q/big.bmp"
+    Cp1252 "$q/big.txt" '\xa4Q "Is this question below the picture?"\n\xa4P "big.bmp"\n\xa4A "below the picture"\n\xa4E\n'
 
     # An answer list with an odd number of quotes.
     Cp1252 "$q/broken.txt" '\xa4Q "Broken?"\n\xa4A "one" "two\n\xa4E\n'
@@ -365,6 +372,73 @@ StepZone() {
     ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
 }
 
+# The rows of the big picture's bottom band in the middle column, as
+# "first last", or nothing when the band is not on screen.
+BigBottomRows() {
+    convert "$SHOT" -crop "1x$H+$((W / 2))+$MENU" +repage -depth 8 txt:- |
+        awk -v band="($BIG_BOTTOM)" '
+            NR == 1 { next }
+            { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
+              if (index(a[2], band) == 1) { if (first < 0) first = xy[2]; last = xy[2] } }
+            BEGIN { first = -1 }
+            END { if (first >= 0) print first, last }'
+}
+
+# The window at the outer size given, its client size measured afresh into W
+# and H (the menu bar keeps its height).
+ResizeMain() {
+    local width="$1" height="$2" _
+    xdotool windowsize "$WID" "$width" "$height"
+    for _ in $(seq 1 50); do
+        sleep 0.2
+        Shoot
+        [ "$(identify -format '%w' "$SHOT")" = "$width" ] && break
+    done
+    W=$(identify -format '%w' "$SHOT")
+    H=$(($(identify -format '%h' "$SHOT") - MENU))
+    [ "$W" = "$width" ] || Fail "the window did not take the width $width (it is $W)"
+}
+
+# The welcome screen -> the welcome screen. A 4000 x 3000 picture in a wide,
+# low window is scaled to the height left above the text area: its bottom
+# band is on screen, and the question's text and the answer box stand below
+# it. The window then gets its size back and the question is answered.
+StepBigPictureInLowWindow() {
+    local width0=$W height0=$H outerWidth outerHeight rows first last text textTop
+    outerWidth=$(xdotool getwindowgeometry "$WID" | awk '/Geometry/ { split($2, g, "x"); print g[1] }')
+    outerHeight=$(xdotool getwindowgeometry "$WID" | awk '/Geometry/ { split($2, g, "x"); print g[2] }')
+    Menu f n
+    ChooseFile Open "$WORK/quiz/big.txt"
+    ShowsWithin 10 "the big picture's question did not appear" \
+        eval 'SchemeIs "$BLUE" && BoxShown'
+    ResizeMain 1000 400
+    Log "wide, low window: client ${W}x$H"
+    ShowsWithin 10 "the big picture's bottom is not on screen above the text area" \
+        eval '[ -n "$(BigBottomRows)" ] && [ -n "$(TextAreaRows 245,245,255)" ] && BoxShown'
+    read -r first last <<<"$(BigBottomRows)"
+    [ "$last" -le $((H - 167 + 10)) ] ||
+        Fail "the picture reaches row $last, into the 167 rows kept for the question (client height $H)"
+    textTop=$(TextAreaRows 245,245,255 | cut -d' ' -f1)
+    [ "$textTop" -gt "$last" ] || Fail "the text area (from row $textTop) lies under the picture (to row $last)"
+    text=$(TextLines 245,245,255)
+    [ -n "$text" ] || Fail "no text to be seen in the text area below the picture"
+    read -r rows _ <<<"$(BoxRows)"
+    [ "$rows" -gt "$textTop" ] || Fail "the answer box is not below the text area"
+
+    ResizeMain "$outerWidth" "$outerHeight"
+    [ "$W" = "$width0" ] && [ "$H" = "$height0" ] ||
+        Fail "the window did not get its client size ${width0}x$height0 back (it is ${W}x$H)"
+    TypeInMain "below the picture"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    HoldKey Return
+    ShowsWithin 10 "the answer to the big picture's question was not right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the big picture's question" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+}
+
 # The welcome screen -> the end. File > Exit ends the program with code 0.
 StepExit() {
     Menu f e
@@ -384,6 +458,7 @@ STEPS=(
     StepClickThenType
     StepSaveThenLoad
     StepZone
+    StepBigPictureInLowWindow
     StepExit
 )
 
