@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -71,6 +72,22 @@ bool AllAscii(const unsigned char* p) {
     return (word & 0x8080808080808080ULL) == 0;
 }
 
+// The end of the run of ASCII bytes that starts at s[i].
+std::size_t AsciiRunEnd(const unsigned char* s, std::size_t i, std::size_t n) {
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s + i, sizeof(word));
+        const std::uint64_t high = word & 0x8080808080808080ULL;
+        if (high == 0) continue;
+        if constexpr (std::endian::native == std::endian::little) {
+            return i + static_cast<std::size_t>(std::countr_zero(high)) / 8;
+        }
+        break;
+    }
+    while (i < n && s[i] < 0x80) ++i;
+    return i;
+}
+
 }  // namespace
 
 TextEncoding DetectEncoding(std::string_view raw) {
@@ -98,44 +115,59 @@ TextEncoding DetectEncoding(std::string_view raw) {
 
 namespace {
 
-// Builds a converted text character by character.
+// Builds a converted text character by character into a buffer as long as
+// the longest possible result (one byte per source unit).
 class Converter {
 public:
     Converter(std::string& bytes, std::vector<Replacement>& replacements,
-              std::vector<QuestionFileText::Anchor>& anchors, std::size_t sourceBytes, int unit)
+              std::vector<QuestionFileText::Anchor>& anchors, std::size_t units, int unit)
         : bytes_(bytes), replacements_(replacements), anchors_(anchors), unit_(unit) {
-        bytes_.reserve(sourceBytes / static_cast<std::size_t>(unit));
+        bytes_.resize(units);
+        out_ = bytes_.data();
     }
 
-    void Ascii(const char* run, std::size_t count) { bytes_.append(run, count); }
+    void Ascii(const unsigned char* run, std::size_t count) {
+        std::memcpy(out_ + size_, run, count);
+        size_ += count;
+    }
 
     // One character, or a bad unit (kBadUnit), that stood at `source` and
     // took `width` bytes of the file.
     void Put(char32_t code, std::int64_t source, int width) {
-        const int byte = code == Replacement::kBadUnit ? -1 : UnicodeToWindows1252(code);
-        if (byte < 0) {
-            replacements_.push_back(
-                {static_cast<std::int64_t>(bytes_.size()), source, width, code});
-            bytes_.push_back(kReplacementByte);
-        } else {
-            bytes_.push_back(static_cast<char>(byte));
+        int byte = static_cast<int>(code);
+        if (code >= 0x80 && (code < 0xA0 || code > 0xFF)) {
+            byte = code == Replacement::kBadUnit ? -1 : UnicodeToWindows1252(code);
         }
-        if (width != unit_)
-            anchors_.push_back({static_cast<std::int64_t>(bytes_.size()), source + width});
+        if (byte < 0) {
+            replacements_.push_back({static_cast<std::int64_t>(size_), source, width, code});
+            byte = kReplacementByte;
+        }
+        out_[size_++] = static_cast<char>(byte);
+        if (width != unit_) anchors_.push_back({static_cast<std::int64_t>(size_), source + width});
     }
+
+    void Finish() { bytes_.resize(size_); }
 
 private:
     std::string& bytes_;
     std::vector<Replacement>& replacements_;
     std::vector<QuestionFileText::Anchor>& anchors_;
     int unit_;
+    char* out_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 }  // namespace
 
 bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
-    const TextEncoding encoding = DetectEncoding(raw);
-    if (encoding == TextEncoding::Windows1252) return false;
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (HasUtf8Mark(raw)) {
+        encoding = TextEncoding::Utf8WithMark;
+    } else if (StartsWith(raw, 0xFF, 0xFE)) {
+        encoding = TextEncoding::Utf16Le;
+    } else if (StartsWith(raw, 0xFE, 0xFF)) {
+        encoding = TextEncoding::Utf16Be;
+    }
 
     std::string bytes;
     std::vector<Replacement> replacements;
@@ -144,24 +176,36 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
     const std::size_t n = raw.size();
 
     if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8WithMark) {
-        const std::size_t start = encoding == TextEncoding::Utf8WithMark ? 3 : 0;
+        // Without a mark the file is UTF-8 only when all of it is valid and
+        // it holds a multi-byte sequence: the first bad unit ends the attempt.
+        const bool strict = encoding == TextEncoding::Utf8;
+        const std::size_t start = strict ? 0 : 3;
+        bool multiByte = false;
         anchors.push_back({0, static_cast<std::int64_t>(start)});
         Converter out(bytes, replacements, anchors, n - start, 1);
         for (std::size_t i = start; i < n;) {
-            std::size_t run = i;
-            while (run + 8 <= n && AllAscii(s + run)) run += 8;
-            while (run < n && s[run] < 0x80) ++run;
+            const std::size_t run = AsciiRunEnd(s, i, n);
             if (run > i) {
-                out.Ascii(raw.data() + i, run - i);
+                out.Ascii(s + i, run - i);
                 i = run;
                 continue;
             }
             char32_t code = 0;
-            const int length = DecodeUtf8(s, n, i, code);
+            int length = 0;
+            if (s[i] >= 0xC2 && s[i] <= 0xDF && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+                code = static_cast<char32_t>(((s[i] & 0x1F) << 6) | (s[i + 1] & 0x3F));
+                length = 2;
+            } else {
+                length = DecodeUtf8(s, n, i, code);
+            }
+            if (length < 0 && strict) return false;
+            multiByte = true;
             const int width = length < 0 ? -length : length;
             out.Put(length < 0 ? Replacement::kBadUnit : code, static_cast<std::int64_t>(i), width);
             i += static_cast<std::size_t>(width);
         }
+        if (strict && !multiByte) return false;
+        out.Finish();
         text.unit_ = 1;
     } else {
         const bool little = encoding == TextEncoding::Utf16Le;
@@ -170,7 +214,7 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
                           : static_cast<char32_t>((s[i] << 8) | s[i + 1]);
         };
         anchors.push_back({0, 2});
-        Converter out(bytes, replacements, anchors, n - 2, 2);
+        Converter out(bytes, replacements, anchors, (n - 2) / 2 + 1, 2);
         std::size_t i = 2;
         for (; i + 1 < n; i += 2) {
             const char32_t u = unitAt(i);
@@ -187,6 +231,7 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
             }
         }
         if (i < n) out.Put(Replacement::kBadUnit, static_cast<std::int64_t>(i), 1);
+        out.Finish();
         text.unit_ = 2;
     }
     text.encoding_ = encoding;
@@ -306,19 +351,24 @@ std::uint64_t HashBytes(std::string_view data) {
     return h;
 }
 
-// The whole file from its start; false when it is larger than
-// kMaxConvertedFile or cannot be read.
-bool ReadWhole(std::FILE* file, std::string& raw) {
+// The whole file from its start, `expected` bytes long as far as is known;
+// false when it is larger than kMaxConvertedFile or cannot be read.
+bool ReadWhole(std::FILE* file, std::string& raw, std::int64_t expected) {
     if (std::fseek(file, 0, SEEK_SET) != 0) return false;
     constexpr std::size_t kBlock = 1 << 20;
     long long offset = 0;
     for (;;) {
         const std::size_t have = raw.size();
         if (static_cast<std::int64_t>(have) > kMaxConvertedFile) return false;
-        raw.resize(have + kBlock);
-        const std::size_t got = ReadBlock(file, raw.data() + have, kBlock, offset);
+        // The expected size and one byte more, to see the end in one read.
+        const std::size_t want =
+            expected > static_cast<std::int64_t>(have) && expected <= kMaxConvertedFile
+                ? static_cast<std::size_t>(expected) - have + 1
+                : kBlock;
+        raw.resize(have + want);
+        const std::size_t got = ReadBlock(file, raw.data() + have, want, offset);
         raw.resize(have + got);
-        if (got == 0) return !std::ferror(file);
+        if (got < want) return !std::ferror(file);  // the end, or an error
     }
 }
 
@@ -385,11 +435,12 @@ std::shared_ptr<const QuestionFileText> Lookup(const char* fileName, std::FILE* 
     // once they lie a settle time before it.
     const long long now = NowNs();
     std::string raw;
-    if (!ReadWhole(file, raw)) return nullptr;
+    if (!ReadWhole(file, raw, keyed ? key.size : 0)) return nullptr;
     ++cache.wholeReads;
-    const std::uint64_t hash = HashBytes(raw);
     const bool settled =
         keyed && now - std::max(key.modifiedNs, key.changedNs) >= SettleTimeNs(key);
+    // Only a text that is compared with the file later needs the hash.
+    const std::uint64_t hash = sameKey || !settled ? HashBytes(raw) : 0;
     if (sameKey && entry->hash == hash && static_cast<std::int64_t>(raw.size()) == key.size) {
         entry->settled = settled;
         return entry->text;
@@ -426,7 +477,7 @@ std::shared_ptr<const QuestionFileText> LoadQuestionText(const char* fileName) {
     try {
         if (auto text = ConvertedQuestionFile(fileName, file.get())) return text;
         std::string raw;
-        if (!ReadWhole(file.get(), raw)) return nullptr;
+        if (!ReadWhole(file.get(), raw, 0)) return nullptr;
         return std::make_shared<const QuestionFileText>(raw);
     } catch (const std::bad_alloc&) {
         return nullptr;
