@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kCannotOpenTitle = "Quillfin";
+constexpr const char* kCannotOpenTitle = "Could not open file";
 constexpr const char* kCannotOpenText = "Could not open the file\n";
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t'; }

@@ -445,6 +445,56 @@ StepExit() {
     ExpectExit
 }
 
+# Starts the program again, as a file manager starts it, with `name` (a
+# path relative to $WORK, / between folders) as its argument; the program
+# starts in $WORK. Waits for its window (the window of the first start gave
+# MENU, W and H), not for the keyboard, which a message box may hold; sets
+# PROGRAM_PID, WID, WIN_X and WIN_Y.
+StartProgramWithFile() {
+    local name="$1"
+    cd "$WORK" || Fail "no work folder"
+    if [ "$WINE_MODE" = 1 ]; then
+        "$WINE" "$program" "${name//\//\\}" >"$WORK/program.log" 2>&1 &
+    else
+        "$program" "$name" >"$WORK/program.log" 2>&1 &
+    fi
+    PROGRAM_PID=$!
+    WID=$(WaitForWindow Quillfin 90) || exit 1
+    WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
+    WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
+}
+
+# The end -> the end. The round saved in StepSaveThenLoad, under a name
+# with a space, given on the command line: it goes on at once with the
+# question it was saved at, which takes its answer. File > Exit.
+StepRoundFromCommandLine() {
+    cp "$WORK/quiz/saved.qfr" "$WORK/quiz/my saved round.qfr"
+    StartProgramWithFile "quiz/my saved round.qfr"
+    WaitActive "$WID"
+    ShowsWithin 10 "the round given on the command line did not go on with its question" \
+        TypedQuestionWaits "$PLUM"
+    TypeInMain "stockholm"
+    TapKey Return
+    ShowsWithin 10 "the resumed round's question did not take its answer" SchemeIs "$GREEN"
+    Menu f e
+    ExpectExit
+}
+
+# The end -> the end. A name on the command line that is no file: a box
+# says so, and after it the welcome picture stands as after a plain start.
+# File > Exit.
+StepMissingFileFromCommandLine() {
+    StartProgramWithFile "quiz/no such round.qfr"
+    local box
+    box=$(WaitForWindow "Could not open file" 30) || exit 1
+    WaitActive "$box"
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "no welcome picture after the box" WelcomeShown
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -460,6 +510,8 @@ STEPS=(
     StepZone
     StepBigPictureInLowWindow
     StepExit
+    StepRoundFromCommandLine
+    StepMissingFileFromCommandLine
 )
 
 # ---- run --------------------------------------------------------------

@@ -237,7 +237,7 @@ TEST_F(CommandLineFile, NameThatCannotBeOpenedIsReportedAndChangesNothing) {
         ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
         const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
         EXPECT_EQ(box.text, "Could not open the file\n" + c.named);
-        EXPECT_EQ(box.caption, "Quillfin");
+        EXPECT_EQ(box.caption, "Could not open file");
         EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         EXPECT_EQ(box.owner, Main());
         ExpectWelcome();
