@@ -7,6 +7,7 @@
 #ifdef _WIN32
 
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <commdlg.h>
 
 #else
@@ -136,6 +137,40 @@ struct OPENFILENAMEA {
     LPCSTR lpTemplateName;
 };
 typedef OPENFILENAMEA* LPOPENFILENAMEA;
+
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // negative for rows stored top-down
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+
+struct DIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    HANDLE dshSection;
+    DWORD dsOffset;
+};
 // The size of the dialog structure in its Windows 4.0 layout.
 #define OPENFILENAME_SIZE_VERSION_400A 76
 
@@ -233,6 +268,9 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define TRANSPARENT 1
 #define OPAQUE 2
 #define LOGPIXELSY 90
+#define BI_RGB 0
+#define BI_BITFIELDS 3
+#define DIB_RGB_COLORS 0
 #define CLR_INVALID 0xFFFFFFFF
 #define FW_DONTCARE 0
 #define ANSI_CHARSET 0
@@ -244,8 +282,8 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 
 // Windows and the message queue
 ATOM RegisterClassExA(const WNDCLASSEXA* wc);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL ShowWindow(HWND hwnd, int cmdShow);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
@@ -293,10 +331,9 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY,
                 int srcWidth, int srcHeight, DWORD rop);
 HBRUSH CreateSolidBrush(COLORREF color);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCSTR faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC dc, int index);
 int MulDiv(int number, int numerator, int denominator);
@@ -308,6 +345,14 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 int GetObjectA(HANDLE object, int size, LPVOID out);
+// Device-independent bitmaps: the layer's bitmaps are 32-bit top-down DIB
+// sections; CreateDIBSection makes 32-bit ones and GetDIBits reads any bitmap
+// as 32-bit rows.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info,
+              UINT usage);
+BOOL GdiFlush();
 
 // The program's entry point, called by the layer's main().
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);

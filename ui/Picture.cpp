@@ -1,9 +1,13 @@
 #include "ui/Picture.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "platform/PictureFile.h"
 #include "ui/PictureSearch.h"
 #include "ui/UiState.h"
 
@@ -27,8 +31,7 @@ HBITMAP LoadResourceBitmap(HINSTANCE instance, int id) {
 HBITMAP LoadFileBitmap(HINSTANCE instance, const char* name) {
     if (name == nullptr) return nullptr;
     std::string path = FindBitmapFile(name, Ui().QuestionOrder.ReturnQFile());
-    return static_cast<HBITMAP>(LoadImageA(instance, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                           LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+    return LoadPictureFile(instance, path.c_str());
 }
 
 bool SizeOf(HBITMAP bitmap, int& width, int& height) {
@@ -39,47 +42,161 @@ bool SizeOf(HBITMAP bitmap, int& width, int& height) {
     return true;
 }
 
-bool ComponentMatches(int wanted, int actual) { return wanted == kAnyValue || wanted == actual; }
-
 int Recolour(int component, bool lighten) {
     return lighten ? static_cast<int>((component + 255) * 0.5) : static_cast<int>(component * 0.75);
 }
 
-// Recolours every picture pixel whose zone pixel has the zone colour, over
-// the area both bitmaps cover. False when the zone bitmap cannot be loaded.
-bool MarkZone(HINSTANCE instance, int width, int height, int red, int green, int blue) {
-    UiState& ui = Ui();
-    HBITMAP zone = LoadFileBitmap(instance, ui.ZoneName.get());
-    int zoneWidth = 0;
-    int zoneHeight = 0;
-    if (zone == nullptr || !SizeOf(zone, zoneWidth, zoneHeight)) {
-        if (zone != nullptr) DeleteObject(zone);
+// The rows of a DIB section whose pixels are 24 or 32 bits in the order
+// blue, green, red, reached through its bits without a call per pixel.
+struct PixelRows {
+    unsigned char* top = nullptr;  // the top row
+    std::ptrdiff_t stride = 0;     // bytes from a row to the one below (negative: bottom-up)
+    int width = 0;
+    int height = 0;
+    int bytesPerPixel = 0;
+
+    unsigned char* Row(int y) const { return top + y * stride; }
+};
+
+bool DirectRows(HBITMAP bitmap, PixelRows& rows) {
+    DIBSECTION dib{};
+    if (bitmap == nullptr || GetObjectA(bitmap, sizeof(dib), &dib) != sizeof(dib)) return false;
+    const BITMAP& bm = dib.dsBm;
+    if (bm.bmBits == nullptr || bm.bmWidth <= 0 || bm.bmHeight == 0) return false;
+    if (bm.bmBitsPixel != 24 && bm.bmBitsPixel != 32) return false;
+    const bool plainOrder = dib.dsBmih.biCompression == BI_RGB ||
+                            (dib.dsBmih.biCompression == BI_BITFIELDS && bm.bmBitsPixel == 32 &&
+                             dib.dsBitfields[0] == 0xFF0000 && dib.dsBitfields[1] == 0xFF00 &&
+                             dib.dsBitfields[2] == 0xFF);
+    if (!plainOrder) return false;
+    rows.width = bm.bmWidth;
+    rows.height = std::abs(bm.bmHeight);
+    rows.bytesPerPixel = bm.bmBitsPixel / 8;
+    const std::ptrdiff_t stride = bm.bmWidthBytes;
+    auto* base = static_cast<unsigned char*>(bm.bmBits);
+    const bool bottomUp = dib.dsBmih.biHeight > 0;
+    rows.top = bottomUp ? base + (rows.height - 1) * stride : base;
+    rows.stride = bottomUp ? -stride : stride;
+    return true;
+}
+
+// A 32-bit top-down DIB section with the pixels of `bitmap`, which must not
+// be selected into a device context. Null when it cannot be made.
+HBITMAP CopyAs32Bit(HBITMAP bitmap) {
+    BITMAP size{};
+    if (GetObjectA(bitmap, sizeof(size), &size) == 0 || size.bmWidth <= 0 || size.bmHeight == 0)
+        return nullptr;
+    const int height = std::abs(size.bmHeight);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = size.bmWidth;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (copy == nullptr) return nullptr;
+    HDC screen = GetDC(nullptr);
+    const int lines =
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), bits, &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (lines != height) {
+        DeleteObject(copy);
+        return nullptr;
+    }
+    return copy;
+}
+
+// Direct rows of `bitmap`; a bitmap without them (palette, 16-bit, other
+// channel masks) is replaced by a 32-bit copy first, and freed. A bitmap
+// with a palette would otherwise take the marked colours only as near as its
+// palette allows. False, with `bitmap` unchanged, when no copy can be made.
+bool MakeDirect(HBITMAP& bitmap, PixelRows& rows) {
+    if (DirectRows(bitmap, rows)) return true;
+    HBITMAP copy = CopyAs32Bit(bitmap);
+    if (copy == nullptr || !DirectRows(copy, rows)) {
+        if (copy != nullptr) DeleteObject(copy);
         return false;
     }
-    HDC zoneDC = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(zoneDC, zone);
-    const bool lightRed = ui.CurrentQuestion.HaveFlag(flagDisplayZoneRed);
-    const bool lightGreen = ui.CurrentQuestion.HaveFlag(flagDisplayZoneGreen);
-    const bool lightBlue = ui.CurrentQuestion.HaveFlag(flagDisplayZoneBlue);
-    for (int y = 0; y < zoneHeight && y < height; ++y) {
-        for (int x = 0; x < zoneWidth && x < width; ++x) {
-            COLORREF mark = GetPixel(zoneDC, x, y);
-            if (!ComponentMatches(red, GetRValue(mark)) ||
-                !ComponentMatches(green, GetGValue(mark)) ||
-                !ComponentMatches(blue, GetBValue(mark)))
-                continue;
-            COLORREF pixel = GetPixel(ui.hPictureDC, x, y);
-            SetPixel(
-                ui.hPictureDC, x, y,
-                RGB(Recolour(GetRValue(pixel), lightRed), Recolour(GetGValue(pixel), lightGreen),
-                    Recolour(GetBValue(pixel), lightBlue)));
+    DeleteObject(bitmap);
+    bitmap = copy;
+    return true;
+}
+
+// The zone colour as a test on the three bytes blue, green, red of a pixel.
+struct ZoneTest {
+    int blue, green, red;  // -1: any value
+
+    bool Matches(const unsigned char* pixel) const {
+        return (blue == kAnyValue || pixel[0] == blue) &&
+               (green == kAnyValue || pixel[1] == green) && (red == kAnyValue || pixel[2] == red);
+    }
+};
+
+template <int ZoneBytes, int PictureBytes>
+void MarkRows(const PixelRows& picture, const PixelRows& zone, const ZoneTest& test,
+              const unsigned char (&recolour)[3][256]) {
+    const int width = std::min(picture.width, zone.width);
+    const int height = std::min(picture.height, zone.height);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* mark = zone.Row(y);
+        unsigned char* pixel = picture.Row(y);
+        for (int x = 0; x < width; ++x, mark += ZoneBytes, pixel += PictureBytes) {
+            if (!test.Matches(mark)) continue;
+            pixel[0] = recolour[0][pixel[0]];
+            pixel[1] = recolour[1][pixel[1]];
+            pixel[2] = recolour[2][pixel[2]];
         }
     }
-    ui.bRedrawPicture = true;
-    SelectObject(zoneDC, previous);
-    DeleteDC(zoneDC);
-    DeleteObject(zone);
-    return true;
+}
+
+// Recolours every pixel of `picture` whose zone pixel has the zone colour,
+// over the area both bitmaps cover. The zone is the one held for this load,
+// else the file Ui().ZoneName. `picture` must not be selected into a device
+// context; it may be replaced by a 32-bit copy. False when the zone cannot
+// be loaded or read, leaving the picture unmarked.
+bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue) {
+    UiState& ui = Ui();
+    HBITMAP zone = ui.hZoneBitmap;
+    const bool held = zone != nullptr;
+    if (!held) zone = LoadFileBitmap(instance, ui.ZoneName.get());
+    if (zone == nullptr) return false;
+
+    PixelRows zoneRows;
+    PixelRows pictureRows;
+    bool readable = MakeDirect(zone, zoneRows) && MakeDirect(picture, pictureRows);
+    if (held) ui.hZoneBitmap = zone;
+    if (readable) {
+        const bool light[3] = {ui.CurrentQuestion.HaveFlag(flagDisplayZoneBlue),
+                               ui.CurrentQuestion.HaveFlag(flagDisplayZoneGreen),
+                               ui.CurrentQuestion.HaveFlag(flagDisplayZoneRed)};
+        unsigned char recolour[3][256];
+        for (int channel = 0; channel < 3; ++channel) {
+            for (int c = 0; c < 256; ++c)
+                recolour[channel][c] = static_cast<unsigned char>(Recolour(c, light[channel]));
+        }
+        const ZoneTest test{blue, green, red};
+        GdiFlush();
+        const int kinds = zoneRows.bytesPerPixel * 10 + pictureRows.bytesPerPixel;
+        switch (kinds) {
+            case 44:
+                MarkRows<4, 4>(pictureRows, zoneRows, test, recolour);
+                break;
+            case 43:
+                MarkRows<4, 3>(pictureRows, zoneRows, test, recolour);
+                break;
+            case 34:
+                MarkRows<3, 4>(pictureRows, zoneRows, test, recolour);
+                break;
+            default:
+                MarkRows<3, 3>(pictureRows, zoneRows, test, recolour);
+                break;
+        }
+        ui.bRedrawPicture = true;
+    }
+    if (!held) DeleteObject(zone);
+    return readable;
 }
 
 // The size at which a picture of w x h is drawn in a client area of W x H:
@@ -110,6 +227,10 @@ void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth
 
 }  // namespace
 
+HBITMAP LoadZoneBitmap(HINSTANCE& instance) {
+    return LoadFileBitmap(instance, Ui().ZoneName.get());
+}
+
 bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int green, int blue) {
     UiState& ui = Ui();
     if (ui.hPictureDC != nullptr) {
@@ -132,15 +253,13 @@ bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int g
     bool loaded = bitmap != nullptr;
     if (!loaded) bitmap = LoadResourceBitmap(instance, kFallbackBitmap);
 
+    // The zone is marked through the bitmap's rows before it is selected.
+    bool zoneWanted = red != kAnyValue || green != kAnyValue || blue != kAnyValue;
+    if (loaded && zoneWanted) MarkZone(instance, bitmap, red, green, blue);
+
     ui.hPictureBitmap = bitmap;
-    int width = 0;
-    int height = 0;
-    SizeOf(bitmap, width, height);
     ui.hPictureDC = CreateCompatibleDC(nullptr);
     SelectObject(ui.hPictureDC, bitmap);
-
-    bool zoneWanted = red != kAnyValue || green != kAnyValue || blue != kAnyValue;
-    if (loaded && zoneWanted) MarkZone(instance, width, height, red, green, blue);
     return loaded;
 }
 

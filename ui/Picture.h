@@ -7,12 +7,18 @@
 #include "platform/WinApi.h"
 
 // Loads `name` ("\S_WC" and "\F_CG" name the built-in welcome and
-// congratulation pictures, anything else a BMP file) into the UI state and,
-// unless all three components are -1, marks the pixels that have the zone
-// colour in the bitmap Ui().ZoneName. False when the picture could not be
-// loaded and the built-in "Could not open bitmap" picture stands in for it.
+// congratulation pictures, anything else a BMP, PNG or JPEG file) into the UI
+// state and, unless all three components are -1, marks the pixels that have
+// the zone colour in the zone bitmap: Ui().hZoneBitmap when one is held, else
+// the file Ui().ZoneName. False when the picture could not be loaded and the
+// built-in "Could not open bitmap" picture stands in for it.
 bool LoadNewPicture(const char* name, HWND& hwnd, HINSTANCE& instance, int red, int green,
                     int blue);
+
+// The zone bitmap that Ui().ZoneName names (BMP, PNG or JPEG), found as
+// pictures are found; null when there is none or it cannot be loaded. The
+// caller deletes it.
+HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 
 // Draws the loaded picture into a client area of width x height, at its own
 // size or shrunk to fit, centred, 10 pixels from the top, framed with

@@ -70,6 +70,9 @@ struct UiState {
     int iTextBoxHeight = 0;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
+    // The zone bitmap loaded for a zone click's test, held until the picture
+    // has been marked with it, so that one click reads the file once.
+    HBITMAP hZoneBitmap = nullptr;
 };
 
 // The one UI state of the process.

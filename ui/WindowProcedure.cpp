@@ -8,7 +8,6 @@
 #include "platform/WinApi.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
-#include "ui/PictureSearch.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
 
@@ -147,18 +146,13 @@ void Command(HWND hwnd, int id) {
     }
 }
 
-// Whether the zone bitmap's pixel under the picture point (x, y) has the zone
-// colour. A zone bitmap that cannot be loaded, or a point that falls outside
-// it, is no hit.
-bool IsZoneHit(int x, int y) {
+// Whether the pixel of the zone bitmap under the picture point (x, y) has the
+// zone colour. A point that falls outside the zone bitmap is no hit.
+bool IsZoneHit(HBITMAP zone, int x, int y) {
     UiState& ui = Ui();
-    if (!ui.ZoneName || ui.iPictureWidth <= 0) return false;
-    const std::string zoneFile = FindBitmapFile(ui.ZoneName.get(), ui.QuestionOrder.ReturnQFile());
-    HBITMAP zone = static_cast<HBITMAP>(LoadImageA(ui.hAppInstance, zoneFile.c_str(), IMAGE_BITMAP,
-                                                   0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (zone == nullptr) return false;
+    if (ui.iPictureWidth <= 0) return false;
     BITMAP size{};
-    GetObjectA(zone, sizeof(size), &size);
+    if (GetObjectA(zone, sizeof(size), &size) == 0) return false;
     HDC zoneDC = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(zoneDC, zone);
 
@@ -183,13 +177,16 @@ bool IsZoneHit(int x, int y) {
 
     SelectObject(zoneDC, previous);
     DeleteDC(zoneDC);
-    DeleteObject(zone);
     return hit;
 }
 
 void ZoneAnswer(int x, int y) {
     UiState& ui = Ui();
-    const bool correct = IsZoneHit(x, y);
+    // The zone bitmap is read once per click: the same bitmap answers the
+    // click and then marks the zone on the picture. One that cannot be
+    // loaded makes the click wrong.
+    HBITMAP zone = ui.ZoneName ? LoadZoneBitmap(ui.hAppInstance) : nullptr;
+    const bool correct = zone != nullptr && IsZoneHit(zone, x, y);
     std::string text;
     if (correct) {
         SetColoursCorrect(kSchemeCorrect);
@@ -209,11 +206,15 @@ void ZoneAnswer(int x, int y) {
     ui.bShowTextBox = false;
     // The picture again, now with the answer zone marked, right or wrong.
     if (ui.PictureName) {
+        ui.hZoneBitmap = zone;
         LoadNewPicture(ui.PictureName.get(), ui.hwndMain, ui.hAppInstance,
                        ui.CurrentQuestion.ReturnZR(), ui.CurrentQuestion.ReturnZG(),
                        ui.CurrentQuestion.ReturnZB());
+        zone = ui.hZoneBitmap;  // marking may have put a 32-bit copy in its place
+        ui.hZoneBitmap = nullptr;
     }
     ui.bRedrawPicture = true;
+    if (zone != nullptr) DeleteObject(zone);
 }
 
 void LeftButtonUp(LPARAM lParam) {

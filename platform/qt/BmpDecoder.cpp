@@ -299,6 +299,16 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
 
 }  // namespace
 
+std::string FindNamedFile(const char* name) {
+    if (name == nullptr || name[0] == '\0') return std::string();
+    struct stat info {};
+    if (::stat(name, &info) == 0 && S_ISREG(info.st_mode)) return name;
+    // A name written on Windows: `\` between folders, another case or encoding.
+    std::string found = FindWindowsName(name);
+    if (found.empty() || found == name) return std::string();
+    return found;
+}
+
 std::optional<QImage> LoadBmpFile(const char* name, int* bitsPerPixel) {
     if (name == nullptr || name[0] == '\0') return std::nullopt;
     if (auto image = LoadExactName(name, bitsPerPixel)) return image;

@@ -333,16 +333,99 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
 int GetObjectA(HANDLE object, int size, LPVOID out) {
     Bitmap* bitmap = As<Bitmap>(object);
     if (bitmap == nullptr) return 0;
-    if (out == nullptr) return static_cast<int>(sizeof(BITMAP));
+    // The default bitmap of memory contexts is a device-dependent 1-bit
+    // bitmap, as on Windows; every other bitmap is a 32-bit top-down DIB section.
+    const bool dibSection = !bitmap->stock;
+    const int answer = dibSection && size >= static_cast<int>(sizeof(DIBSECTION))
+                           ? static_cast<int>(sizeof(DIBSECTION))
+                           : static_cast<int>(sizeof(BITMAP));
+    if (out == nullptr) return answer;
     if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+    QImage& image = bitmap->image;
     BITMAP info{};
     info.bmType = 0;
-    info.bmWidth = bitmap->image.width();
-    info.bmHeight = bitmap->image.height();
+    info.bmWidth = image.width();
+    info.bmHeight = image.height();
     info.bmPlanes = 1;
     info.bmBitsPixel = static_cast<WORD>(bitmap->bitsPerPixel);
-    info.bmWidthBytes = ((bitmap->image.width() * bitmap->bitsPerPixel + 31) / 32) * 4;
-    info.bmBits = nullptr;  // the pixels are reachable through a memory context only
-    std::memcpy(out, &info, sizeof(info));
-    return static_cast<int>(sizeof(BITMAP));
+    info.bmWidthBytes = ((image.width() * bitmap->bitsPerPixel + 31) / 32) * 4;
+    info.bmBits = dibSection ? image.bits() : nullptr;
+    if (answer == static_cast<int>(sizeof(BITMAP))) {
+        std::memcpy(out, &info, sizeof(info));
+        return answer;
+    }
+    DIBSECTION dib{};
+    dib.dsBm = info;
+    dib.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
+    dib.dsBmih.biWidth = image.width();
+    dib.dsBmih.biHeight = -image.height();
+    dib.dsBmih.biPlanes = 1;
+    dib.dsBmih.biBitCount = 32;
+    dib.dsBmih.biCompression = BI_RGB;
+    dib.dsBmih.biSizeImage = static_cast<DWORD>(image.sizeInBytes());
+    std::memcpy(out, &dib, sizeof(dib));
+    return answer;
 }
+
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD) {
+    if (bits != nullptr) *bits = nullptr;
+    if ((dc != nullptr && As<Dc>(dc) == nullptr) || info == nullptr || usage != DIB_RGB_COLORS ||
+        section != nullptr)
+        return nullptr;
+    const BITMAPINFOHEADER& header = info->bmiHeader;
+    // Only what the layer holds: 32-bit rows, top-down.
+    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biPlanes != 1 ||
+        header.biBitCount != 32 || header.biCompression != BI_RGB || header.biWidth <= 0 ||
+        header.biHeight >= 0)
+        return nullptr;
+    const std::int64_t width = header.biWidth;
+    const std::int64_t height = -static_cast<std::int64_t>(header.biHeight);
+    if (width * height > kMaxBmpPixels) return nullptr;
+    auto bitmap = std::make_unique<Bitmap>();
+    bitmap->image = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    if (bitmap->image.isNull()) return nullptr;
+    bitmap->image.fill(0);
+    bitmap->bitsPerPixel = 32;
+    if (bits != nullptr) *bits = bitmap->image.bits();
+    return ToHandle<HBITMAP>(Register(std::move(bitmap)));
+}
+
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info,
+              UINT usage) {
+    Bitmap* source = As<Bitmap>(bitmap);
+    if (As<Dc>(dc) == nullptr || source == nullptr || info == nullptr || usage != DIB_RGB_COLORS)
+        return 0;
+    const QImage& image = source->image;
+    BITMAPINFOHEADER& header = info->bmiHeader;
+    if (header.biSize < sizeof(BITMAPINFOHEADER)) return 0;
+    if (bits == nullptr) {
+        // Describes the bitmap as 32-bit bottom-up rows.
+        header.biWidth = image.width();
+        header.biHeight = image.height();
+        header.biPlanes = 1;
+        header.biBitCount = 32;
+        header.biCompression = BI_RGB;
+        header.biSizeImage = static_cast<DWORD>(image.sizeInBytes());
+        return image.height();
+    }
+    if (header.biPlanes != 1 || header.biBitCount != 32 || header.biCompression != BI_RGB ||
+        header.biWidth != image.width())
+        return 0;
+    const bool topDown = header.biHeight < 0;
+    const std::int64_t height = topDown ? -static_cast<std::int64_t>(header.biHeight)
+                                        : static_cast<std::int64_t>(header.biHeight);
+    // Scan lines are counted from the bottom row; a top-down copy starts at the top.
+    if (height != image.height() || start >= static_cast<UINT>(height) || (topDown && start != 0))
+        return 0;
+    const int count = static_cast<int>(std::min<std::int64_t>(lines, height - start));
+    const std::size_t rowBytes = static_cast<std::size_t>(image.width()) * 4;
+    auto* out = static_cast<unsigned char*>(bits);
+    for (int i = 0; i < count; ++i) {
+        const int y = topDown ? i : image.height() - 1 - static_cast<int>(start) - i;
+        std::memcpy(out + i * rowBytes, image.constScanLine(y), rowBytes);
+    }
+    return count;
+}
+
+BOOL GdiFlush() { return TRUE; }

@@ -195,10 +195,17 @@ QString FromCp1252(std::string_view bytes);
 std::string ToCp1252(const QString& text);  // characters it lacks become '?'
 std::string Cp1252ToUtf8(std::string_view bytes);
 
-// ---- BMP files ----
+// ---- picture files ----
 
 // The largest picture accepted, in pixels: room for a 50-megapixel photo.
 constexpr std::int64_t kMaxBmpPixels = 64LL * 1024 * 1024;
+// The file a name from the program opens: the bytes as given, then as
+// Windows-1252 converted to UTF-8; empty when neither is a regular file.
+std::string FindNamedFile(const char* name);
+// Decodes a whole PNG or JPEG file held in memory into 32-bit pixels, upright
+// by its EXIF orientation, transparency drawn over white; nullopt for other
+// content, anything malformed, or more than kMaxBmpPixels pixels.
+std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t size);
 // Decodes a whole BMP file held in memory; nullopt for anything malformed,
 // truncated, of an unsupported kind or larger than kMaxBmpPixels.
 std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size,

@@ -313,18 +313,17 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
 
 HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
     if (name == nullptr || type != IMAGE_BITMAP) return nullptr;
-    int bits = 0;
     std::optional<QImage> image;
     if ((flags & LR_LOADFROMFILE) != 0) {
         if (IS_INTRESOURCE(name)) return nullptr;
-        image = LoadBmpFile(name, &bits);
+        image = LoadBmpFile(name);
     } else if (IS_INTRESOURCE(name)) {
         int id = static_cast<int>(reinterpret_cast<std::uintptr_t>(name));
         for (const auto& [bitmapId, file] : BuiltInResources().bitmaps) {
             if (bitmapId != id) continue;
             if (auto bytes = EmbeddedFile(file)) {
                 image = DecodeBmp(reinterpret_cast<const unsigned char*>(bytes->constData()),
-                                  static_cast<std::size_t>(bytes->size()), &bits);
+                                  static_cast<std::size_t>(bytes->size()));
             }
             break;
         }
@@ -337,6 +336,6 @@ HANDLE LoadImageA(HINSTANCE, LPCSTR name, UINT type, int cx, int cy, UINT flags)
     }
     auto bitmap = std::make_unique<Bitmap>();
     bitmap->image = std::move(*image);
-    bitmap->bitsPerPixel = bits;
+    bitmap->bitsPerPixel = 32;  // held as 32-bit rows whatever the file's depth
     return reinterpret_cast<HANDLE>(Register(std::move(bitmap)));
 }

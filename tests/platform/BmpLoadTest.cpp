@@ -361,7 +361,9 @@ TEST_F(BmpLoad, BuiltInBitmapsHaveTheirSizes) {
         ASSERT_EQ(GetObjectA(bitmap, sizeof(info), &info), static_cast<int>(sizeof(info)));
         EXPECT_EQ(info.bmWidth, c.width);
         EXPECT_EQ(info.bmHeight, c.height);
-        EXPECT_EQ(info.bmBitsPixel, 24);
+        // Held as a 32-bit DIB section whatever the file's depth, with its rows reachable.
+        EXPECT_EQ(info.bmBitsPixel, 32);
+        EXPECT_NE(info.bmBits, nullptr);
     }
     EXPECT_EQ(LoadImageA(nullptr, MAKEINTRESOURCEA(1104), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION),
               nullptr);

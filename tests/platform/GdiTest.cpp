@@ -136,7 +136,7 @@ TEST_F(Gdi, BitmapObjectDescribesItsSize) {
     ASSERT_EQ(GetObjectA(bitmap, sizeof(info), &info), static_cast<int>(sizeof(info)));
     EXPECT_EQ(info.bmWidth, 480);
     EXPECT_EQ(info.bmHeight, 360);
-    EXPECT_EQ(info.bmWidthBytes, 1440);
+    EXPECT_EQ(info.bmWidthBytes, 1920);
     EXPECT_EQ(GetObjectA(reinterpret_cast<HANDLE>(0x12345), sizeof(info), &info), 0);
 }
 
