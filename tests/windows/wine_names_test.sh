@@ -3,7 +3,8 @@
 # 1252: New round on a question file in such a folder, its picture and zone
 # bitmap (named in the question file in Windows-1252), Save round into
 # another such folder, Load round from there, and the zone click that needs
-# the zone bitmap. The picture is checked on screen (the fallback picture
+# the zone bitmap; then a round file from another computer whose question file
+# lies beside it. The picture is checked on screen (the fallback picture
 # looks different), the round file byte for byte, and the zone by its marking.
 # Usage: wine_names_test.sh path/to/quillfin.exe
 set -uo pipefail
@@ -153,6 +154,19 @@ ExpectPicturePixel "the zone marked after a click inside it" 20 30 "$MARKED"
 ExpectPicturePixel "the picture outside the zone" 75 30 "$PICTURE"
 [ "$(ClientPixel 3 $((height - 4)))" = "$GREEN" ] || Fail "the click in the zone was not judged correct"
 
+# A round file saved on another computer names a question file that is not
+# here; the one of the same name beside the round file is taken.
+moved="$quiz_dir/flyttad ø.qfr"
+{
+    printf 'qfile: "'
+    ToCp1252 "/home/ana/quiz/$quiz_name"
+    printf '"\r\nsfile: "x"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n'
+} >"$moved"
+MenuCommand l
+ChooseInDialog Open "$(WinPath "$moved")"
+ExpectPicturePixel "the picture after loading a round file from another computer" 75 30 "$PICTURE"
+[ "$(ClientPixel 3 $((height - 4)))" = "$BLUE" ] || Fail "the moved round did not ask its question"
+
 MenuCommand e
 for _ in $(seq 1 100); do
     kill -0 "$program" 2>/dev/null || break
@@ -162,4 +176,4 @@ kill -0 "$program" 2>/dev/null && Fail "the program did not end after File > Exi
 wait "$program"
 status=$?
 [ "$status" -eq 0 ] || Fail "exit code $status"
-echo "$TEST_NAME: New round, picture and zone, Save round and Load round in folders named with é ä ø € Š"
+echo "$TEST_NAME: New round, picture and zone, Save round, Load round and a moved round in folders named with é ä ø € Š"
