@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class PictureLibrary;
@@ -22,17 +23,38 @@ struct Problem {
     std::int64_t offset = 0;  // byte of the checked text, for ordering
 };
 
+// Problems kept per file, the first in the order of the file; the rest are
+// only counted, so that a file with millions of problems needs little memory.
+constexpr int kMaxReportedProblems = 1000;
+
 struct FileCheck {
     std::string path;
     bool readable = false;
     std::string readError;  // why the file cannot be read
     bool roundFile = false;
-    int questions = 0;              // blocks of a question file, entries of a round file
-    std::vector<Problem> problems;  // in the order of the file
+    int questions = 0;  // blocks of a question file, entries of a round file
+    // The first kMaxReportedProblems problems in the order of the file,
+    // once Finish has been called.
+    std::vector<Problem> problems;
+    // The questions with at least one error, ascending.
+    std::vector<int> errorQuestions;
     // For a round file: the question file it names, as the program opens it.
     std::string questionFile;
 
-    int Count(Severity severity) const;
+    // Counts the problem and keeps it when it is among the first.
+    void Add(Problem problem);
+    // Puts the kept problems in the order of the file.
+    void Finish();
+    long long Count(Severity severity) const;
+    long long Total() const { return errors_ + warnings_; }
+
+private:
+    long long errors_ = 0;
+    long long warnings_ = 0;
+    long long added_ = 0;
+    using Key = std::pair<std::int64_t, std::int64_t>;  // offset, then order of adding
+    std::vector<std::int64_t> sequence_;                // of each kept problem
+    std::vector<std::pair<Key, std::size_t>> kept_;     // a heap over the kept problems
 };
 
 // Checks a question file: every block parsed as the program parses it.

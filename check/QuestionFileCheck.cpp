@@ -89,8 +89,7 @@ public:
         CheckTags();
         for (std::size_t i = 0; i < blocks_.size(); ++i) CheckBlock(static_cast<int>(i) + 1);
         CheckUnrepresentable();
-        std::stable_sort(result_.problems.begin(), result_.problems.end(),
-                         [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
+        result_.Finish();
     }
 
 private:
@@ -105,7 +104,7 @@ private:
         p.check = check;
         p.question = question;
         p.message = std::move(message);
-        result_.problems.push_back(std::move(p));
+        result_.Add(std::move(p));
     }
 
     // The block that a byte belongs to: 0 before the first question tag.
@@ -563,12 +562,6 @@ private:
 };
 
 }  // namespace
-
-int FileCheck::Count(Severity severity) const {
-    return static_cast<int>(
-        std::count_if(problems.begin(), problems.end(),
-                      [severity](const Problem& p) { return p.severity == severity; }));
-}
 
 FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures) {
     FileCheck result;

@@ -54,15 +54,12 @@ void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks) {
             ++unreadable;
             continue;
         }
-        int shown = 0;
         for (const Problem& p : check.problems) {
-            if (shown == kMaxReportedProblems) break;
-            ++shown;
             out << check.path << ":" << p.line << ":" << p.column << ": "
                 << (p.severity == Severity::Error ? "error" : "warning") << ": " << p.message
                 << " [" << p.check << "]\n";
         }
-        const auto hidden = static_cast<long long>(check.problems.size()) - shown;
+        const long long hidden = check.Total() - static_cast<long long>(check.problems.size());
         if (hidden > 0) {
             out << check.path << ": " << Counted(hidden, "more problem", "more problems")
                 << " not shown\n";

@@ -8,9 +8,6 @@
 
 #include "check/Checker.h"
 
-// Problems reported per file; the rest are counted in one line.
-constexpr int kMaxReportedProblems = 1000;
-
 // Writes the report of each check in turn. A file that cannot be read gives
 // one line "path: error: cannot read it: reason".
 void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks);

@@ -144,18 +144,13 @@ private:
         p.column = place.column;
         p.check = check;
         p.message = std::move(message);
-        result_.problems.push_back(std::move(p));
+        result_.Add(std::move(p));
     }
 
     const std::string& path_;
     FileCheck& result_;
     SourceText text_;
 };
-
-void SortByPlace(FileCheck& check) {
-    std::stable_sort(check.problems.begin(), check.problems.end(),
-                     [](const Problem& a, const Problem& b) { return a.offset < b.offset; });
-}
 
 bool SameFile(const std::string& a, const std::string& b) {
     return IsSameFile(FindWindowsName(a.c_str()), FindWindowsName(b.c_str()));
@@ -167,7 +162,7 @@ FileCheck CheckRoundFile(const std::string& path) {
     FileCheck result;
     result.path = path;
     RoundFileChecker(path, result).Run();
-    SortByPlace(result);
+    result.Finish();
     return result;
 }
 

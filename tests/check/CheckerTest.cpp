@@ -81,11 +81,7 @@ bool ProgramFails(const std::string& file, int n, bool withZone) {
 }
 
 std::set<int> QuestionsWithErrors(const FileCheck& check) {
-    std::set<int> questions;
-    for (const Problem& p : check.problems) {
-        if (p.severity == Severity::Error && p.question > 0) questions.insert(p.question);
-    }
-    return questions;
+    return std::set<int>(check.errorQuestions.begin(), check.errorQuestions.end());
 }
 
 // Random edits with the bytes that carry meaning in a question file.
@@ -270,4 +266,25 @@ TEST(CheckerPictures, EachDistinctFileIsDecodedOnce) {
     const FileCheck check = CheckQuestionFile(file, pictures);
     EXPECT_EQ(check.Count(Severity::Error), 0);
     EXPECT_EQ(pictures.Decodes(), 2);
+}
+
+TEST(CheckerReport, KeepsTheFirstProblemsOfTheFileWhateverTheOrderFound) {
+    TempDir dir;
+    std::string text;
+    // One block per line: an unknown tag (found in a first pass over the
+    // whole file) and no answers (found block by block).
+    for (int i = 0; i < 600; ++i)
+        text += "\244Q \"q" + std::to_string(i) + "\" \244X \244A \244E\n";
+    const std::string file = dir.Write("order.txt", text);
+    FakePictures pictures(false);
+    const FileCheck check = CheckQuestionFile(file, pictures);
+    EXPECT_EQ(check.Count(Severity::Error), 600);
+    EXPECT_EQ(check.Count(Severity::Warning), 600);
+    ASSERT_EQ(check.problems.size(), 1000u);
+    for (std::size_t i = 0; i < check.problems.size(); ++i) {
+        SCOPED_TRACE("problem " + std::to_string(i));
+        EXPECT_EQ(check.problems[i].line, static_cast<std::int64_t>(i / 2 + 1));
+        EXPECT_EQ(check.problems[i].check, i % 2 == 0 ? "no-answer" : "unknown-tag");
+    }
+    EXPECT_EQ(check.errorQuestions.size(), 600u);
 }
