@@ -229,11 +229,12 @@ StepRestartFromKeyboardMenu() {
 }
 
 # The question of one.txt waiting -> the welcome screen. The answer typed
-# fast, its ASCII letters in the other case, its ä as it is, then a quick
-# tap of Enter: right. (The ä alone is typed with a pause: see TypeLetter.) Enter: the congratulation screen; Enter: welcome.
+# fast with every letter in the other case, ä as Ä included, then a quick
+# tap of Enter: right. (The Ä alone is typed with a pause: see TypeLetter.)
+# Enter: the congratulation screen; Enter: welcome.
 StepFastRightAnswer() {
     TypeInMain "g"
-    TypeLetter "ä"
+    TypeLetter "Ä"
     TypeFast "VLE"
     ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
     TapKey Return
