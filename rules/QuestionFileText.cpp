@@ -126,6 +126,9 @@ public:
         out_ = bytes_.data();
     }
 
+    // A character of one source unit that the code page holds as it is.
+    void Byte(char c) { out_[size_++] = c; }
+
     void Ascii(const unsigned char* run, std::size_t count) {
         std::memcpy(out_ + size_, run, count);
         size_ += count;
@@ -219,7 +222,9 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
         for (; i + 1 < n; i += 2) {
             const char32_t u = unitAt(i);
             const auto source = static_cast<std::int64_t>(i);
-            if (u < 0xD800 || u > 0xDFFF) {
+            if (u < 0x80) {
+                out.Byte(static_cast<char>(u));
+            } else if (u < 0xD800 || u > 0xDFFF) {
                 out.Put(u, source, 2);
             } else if (u <= 0xDBFF && i + 3 < n && unitAt(i + 2) >= 0xDC00 &&
                        unitAt(i + 2) <= 0xDFFF) {

@@ -26,6 +26,8 @@ char32_t Windows1252ToUnicode(unsigned char byte) {
 
 int UnicodeToWindows1252(char32_t code) {
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
+    // The characters of bytes 0x80 to 0x9F lie between U+0081 and U+2122.
+    if (code > 0x2122) return -1;
     for (int i = 0; i < 32; ++i) {
         if (kHighBytes[i] == code) return 0x80 + i;
     }
