@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -50,8 +51,9 @@ std::string AnswerKey(const std::string& answer, bool caseSensitive) {
 }
 
 std::string ZoneColourText(const clQuestion& q) {
-    return "(" + std::to_string(q.ReturnZR()) + ", " + std::to_string(q.ReturnZG()) + ", " +
-           std::to_string(q.ReturnZB()) + ")";
+    char text[48];
+    std::snprintf(text, sizeof text, "(%d, %d, %d)", q.ReturnZR(), q.ReturnZG(), q.ReturnZB());
+    return text;
 }
 
 bool HasZoneColour(const clQuestion& q) {
