@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "rules/FileNames.h"
 #include "rules/QuestionFileText.h"
 
 namespace {
@@ -50,7 +51,10 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
 SourceText::SourceText() = default;
 SourceText::~SourceText() = default;
 
-bool SourceText::Load(const std::string& path, bool asQuestionFile, std::string& error) {
+bool SourceText::Load(const std::string& given, bool asQuestionFile, std::string& error) {
+    // The file the program's readers open for this name, found as Windows finds it.
+    const std::string found = FindWindowsName(given.c_str());
+    const std::string& path = found.empty() ? given : found;
     error = WhyUnreadable(path);
     if (!error.empty()) return false;
     locator_.reset();
@@ -58,7 +62,7 @@ bool SourceText::Load(const std::string& path, bool asQuestionFile, std::string&
     unrepresentable_.clear();
     lineStarts_.clear();
     if (asQuestionFile) {
-        text_ = LoadQuestionText(path.c_str());
+        text_ = LoadQuestionText(given.c_str());
         if (!text_) {
             error = "cannot be read whole";
             return false;
