@@ -200,13 +200,17 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QIm
     std::int64_t x = 0;
     std::int64_t row = 0;  // counted from the bottom
     std::size_t i = 0;
-    auto put = [&](int index) {
-        if (x < width && row < height) {
+    // Writes `count` pixels from column x on, the k-th of colour index(k), and
+    // moves x past all of them; only those inside the picture cost any work.
+    auto put = [&](unsigned count, auto index) {
+        if (row < height && x < width) {
+            const std::int64_t shown = std::min<std::int64_t>(count, width - x);
             auto* line =
                 reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(height - 1 - row)));
-            line[x] = h.palette[static_cast<std::size_t>(index)];
+            for (std::int64_t k = 0; k < shown; ++k)
+                line[x + k] = h.palette[static_cast<std::size_t>(index(static_cast<unsigned>(k)))];
         }
-        ++x;
+        x += count;
     };
     while (row < height) {
         if (i + 2 > size) return false;  // ended without an end-of-bitmap mark
@@ -215,8 +219,9 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QIm
         i += 2;
         if (count > 0) {
             // Pixels beyond the row's end are dropped: a run never wraps.
-            for (unsigned k = 0; k < count; ++k)
-                put(four ? ((k % 2 == 0) ? (value >> 4) : (value & 0x0F)) : value);
+            put(count, [&](unsigned k) {
+                return four ? ((k % 2 == 0) ? (value >> 4) : (value & 0x0F)) : value;
+            });
             continue;
         }
         switch (value) {
@@ -236,10 +241,11 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QIm
                 std::size_t bytes = four ? (value + 1) / 2 : value;
                 std::size_t padded = (bytes + 1) & ~std::size_t{1};
                 if (i + bytes > size) return false;
-                for (unsigned k = 0; k < value; ++k) {
-                    unsigned b = data[i + (four ? k / 2 : k)];
-                    put(four ? ((k % 2 == 0) ? (b >> 4) : (b & 0x0F)) : b);
-                }
+                const unsigned char* literal = data + i;
+                put(value, [&](unsigned k) {
+                    unsigned b = literal[four ? k / 2 : k];
+                    return four ? ((k % 2 == 0) ? (b >> 4) : (b & 0x0F)) : b;
+                });
                 i += std::min(padded, size - i);
                 break;
             }
