@@ -144,49 +144,60 @@ bool ReadHeader(const unsigned char* data, std::size_t size, Header& h, std::siz
     return pixelOffset <= size;
 }
 
+// Decodes one row of uncompressed pixel data into 32-bit pixels.
+void DecodeRow(const unsigned char* src, const Header& h, QRgb* dst) {
+    const int width = static_cast<int>(h.width);
+    switch (h.bitCount) {
+        case 1:
+        case 4:
+        case 8: {
+            const int perByte = 8 / h.bitCount;
+            const int mask = (1 << h.bitCount) - 1;
+            for (int x = 0; x < width; ++x) {
+                int shift = 8 - h.bitCount * (x % perByte + 1);
+                dst[x] = h.palette[(src[x / perByte] >> shift) & mask];
+            }
+            break;
+        }
+        case 16:
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t v = U16(src + 2 * x);
+                dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
+            }
+            break;
+        case 24:
+            for (int x = 0; x < width; ++x) {
+                const unsigned char* p = src + 3 * x;
+                dst[x] = qRgb(p[2], p[1], p[0]);
+            }
+            break;
+        case 32:
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t v = U32(src + 4 * x);
+                dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
+            }
+            break;
+    }
+}
+
+// Bytes from one row's start to the next, and the bytes the last row needs
+// (its padding may be missing).
+std::int64_t Stride(const Header& h) { return ((h.width * h.bitCount + 31) / 32) * 4; }
+std::int64_t PixelBytesNeeded(const Header& h) {
+    return Stride(h) * (h.height - 1) + (h.width * h.bitCount + 7) / 8;
+}
+
+int ImageRow(const Header& h, std::int64_t row) {
+    return static_cast<int>(h.topDown ? row : h.height - 1 - row);
+}
+
 bool DecodeUncompressed(const unsigned char* pixels, std::size_t available, const Header& h,
                         QImage& image) {
-    std::int64_t stride = ((h.width * h.bitCount + 31) / 32) * 4;
-    std::int64_t rowBytes = (h.width * h.bitCount + 7) / 8;
-    // The last row's padding may be missing; everything else must be there.
-    if (stride * (h.height - 1) + rowBytes > static_cast<std::int64_t>(available)) return false;
-    const int width = static_cast<int>(h.width);
-    for (std::int64_t row = 0; row < h.height; ++row) {
-        const unsigned char* src = pixels + row * stride;
-        int y = static_cast<int>(h.topDown ? row : h.height - 1 - row);
-        QRgb* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        switch (h.bitCount) {
-            case 1:
-            case 4:
-            case 8: {
-                const int perByte = 8 / h.bitCount;
-                const int mask = (1 << h.bitCount) - 1;
-                for (int x = 0; x < width; ++x) {
-                    int shift = 8 - h.bitCount * (x % perByte + 1);
-                    dst[x] = h.palette[(src[x / perByte] >> shift) & mask];
-                }
-                break;
-            }
-            case 16:
-                for (int x = 0; x < width; ++x) {
-                    std::uint32_t v = U16(src + 2 * x);
-                    dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
-                }
-                break;
-            case 24:
-                for (int x = 0; x < width; ++x) {
-                    const unsigned char* p = src + 3 * x;
-                    dst[x] = qRgb(p[2], p[1], p[0]);
-                }
-                break;
-            case 32:
-                for (int x = 0; x < width; ++x) {
-                    std::uint32_t v = U32(src + 4 * x);
-                    dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
-                }
-                break;
-        }
-    }
+    if (PixelBytesNeeded(h) > static_cast<std::int64_t>(available)) return false;
+    const std::int64_t stride = Stride(h);
+    for (std::int64_t row = 0; row < h.height; ++row)
+        DecodeRow(pixels + row * stride, h,
+                  reinterpret_cast<QRgb*>(image.scanLine(ImageRow(h, row))));
     return true;
 }
 
@@ -262,13 +273,10 @@ std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size, int
     if (data == nullptr || !ReadHeader(data, size, h, pixelOffset)) return std::nullopt;
     const unsigned char* pixels = data + pixelOffset;
     std::size_t available = size - pixelOffset;
-    if (h.compression != kBiRle8 && h.compression != kBiRle4) {
-        // Check the data before the picture is allocated.
-        std::int64_t stride = ((h.width * h.bitCount + 31) / 32) * 4;
-        if (stride * (h.height - 1) + (h.width * h.bitCount + 7) / 8 >
-            static_cast<std::int64_t>(available))
-            return std::nullopt;
-    }
+    // Check the data before the picture is allocated.
+    if (h.compression != kBiRle8 && h.compression != kBiRle4 &&
+        PixelBytesNeeded(h) > static_cast<std::int64_t>(available))
+        return std::nullopt;
     QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
     if (image.isNull()) return std::nullopt;
     bool ok = (h.compression == kBiRle8 || h.compression == kBiRle4)
@@ -281,6 +289,35 @@ std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size, int
 
 namespace {
 
+// The bytes read from the start of a file to find its headers and colour table.
+constexpr std::size_t kHeadBytes = 64 * 1024;
+// Rows are read from the file in blocks of about this size and decoded at once.
+constexpr std::int64_t kBlockBytes = 256 * 1024;
+
+// An uncompressed BMP decoded block by block as it is read, so that the file
+// never sits whole in memory. nullopt when the data is short.
+std::optional<QImage> DecodeStreamed(std::FILE* file, std::int64_t fileSize, const Header& h,
+                                     std::size_t pixelOffset) {
+    const std::int64_t needed = PixelBytesNeeded(h);
+    if (needed > fileSize - static_cast<std::int64_t>(pixelOffset)) return std::nullopt;
+    if (std::fseek(file, static_cast<long>(pixelOffset), SEEK_SET) != 0) return std::nullopt;
+    QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
+    if (image.isNull()) return std::nullopt;
+    const std::int64_t stride = Stride(h);
+    const std::int64_t blockRows = std::max<std::int64_t>(1, kBlockBytes / stride);
+    std::vector<unsigned char> block(static_cast<std::size_t>(blockRows * stride));
+    for (std::int64_t row = 0; row < h.height; row += blockRows) {
+        const std::int64_t rows = std::min(blockRows, h.height - row);
+        const std::size_t want =
+            static_cast<std::size_t>(std::min(rows * stride, needed - row * stride));
+        if (std::fread(block.data(), 1, want, file) != want) return std::nullopt;
+        for (std::int64_t i = 0; i < rows; ++i)
+            DecodeRow(block.data() + i * stride, h,
+                      reinterpret_cast<QRgb*>(image.scanLine(ImageRow(h, row + i))));
+    }
+    return image;
+}
+
 std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
     struct stat info {};
     if (::stat(name, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -288,18 +325,30 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
         return std::nullopt;
     std::FILE* file = std::fopen(name, "rb");
     if (file == nullptr) return std::nullopt;
-    unsigned char magic[2] = {0, 0};
-    std::vector<unsigned char> bytes;
-    bool ok = std::fread(magic, 1, 2, file) == 2 && magic[0] == 'B' && magic[1] == 'M';
-    if (ok) {
+    std::vector<unsigned char> bytes(std::min(static_cast<std::size_t>(info.st_size), kHeadBytes));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
+        std::fclose(file);
+        return std::nullopt;
+    }
+    // Uncompressed pixels are decoded as they are read; anything else (run-length
+    // data, headers beyond the first block) is decoded from the whole file.
+    Header h;
+    std::size_t pixelOffset = 0;
+    if (ReadHeader(bytes.data(), bytes.size(), h, pixelOffset) && h.compression != kBiRle8 &&
+        h.compression != kBiRle4) {
+        std::optional<QImage> image = DecodeStreamed(file, info.st_size, h, pixelOffset);
+        std::fclose(file);
+        if (image && bitsPerPixel != nullptr) *bitsPerPixel = h.bitCount;
+        return image;
+    }
+    if (static_cast<off_t>(bytes.size()) < info.st_size) {
+        const std::size_t head = bytes.size();
         bytes.resize(static_cast<std::size_t>(info.st_size));
-        bytes[0] = magic[0];
-        bytes[1] = magic[1];
-        std::size_t got = std::fread(bytes.data() + 2, 1, bytes.size() - 2, file);
-        bytes.resize(got + 2);  // a file that shrank meanwhile decodes as truncated
+        std::size_t got = std::fread(bytes.data() + head, 1, bytes.size() - head, file);
+        bytes.resize(head + got);  // a file that shrank meanwhile decodes as truncated
     }
     std::fclose(file);
-    if (!ok) return std::nullopt;
     return DecodeBmp(bytes.data(), bytes.size(), bitsPerPixel);
 }
 
