@@ -279,3 +279,81 @@ TEST(EncodingDifferential, Windows1252FilesKeepTheirReading) {
         EXPECT_TRUE(text->Bytes() == bytes);
     }
 }
+
+// Bad units read as '?' in a file with a mark; a file that is UTF-8 only up
+// to its middle reads byte for byte. Nothing is read outside the file.
+TEST(EncodingDifferential, BadInputsReadInADefinedWay) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int count;
+        std::string question;  // of block 1, as the record holds it
+        std::string answer;    // the first answer of block 1
+    };
+    auto le = [](std::u16string_view units, std::string tail = "") {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : units) {
+            out.push_back(static_cast<char>(u & 0xFF));
+            out.push_back(static_cast<char>(u >> 8));
+        }
+        return out + tail;
+    };
+    const Case cases[] = {
+        {"invalid sequences after a mark",
+         "\xEF\xBB\xBF\xC2\xA4Q \"a\xC0\xAF"
+         "b\" \xC2\xA4"
+         "A \"\xE2\x82\" \xC2\xA4"
+         "E",
+         1, "a??b", "?"},
+        {"odd byte count",
+         le(u"\u00A4Q \"q\" \u00A4"
+            u"A \"x\" \u00A4"
+            u"E",
+            "\x41"),
+         1, "q", "x"},
+        {"lone surrogates",
+         le(u"\u00A4Q \"\xD800"
+            u"q\xDC00\" \u00A4"
+            u"A \"\xDBFF\" \u00A4"
+            u"E"),
+         1, "?q?", "?"},
+        {"UTF-8 only up to its middle",
+         "\xC2\xA4Q \"G\xC3\xA4vle\" \xC2\xA4"
+         "A \"x\" \xC2\xA4"
+         "E \xA4Q \"\xE4v\" \xA4"
+         "A \"y\" \xA4"
+         "E",
+         // Byte for byte: C2 A4 holds the tag byte, so both blocks count.
+         2, "G\xC3\xA4vle", "x"},
+        {"a mark and nothing else", "\xFE\xFF", 0, "", ""},
+        {"cut in the middle of a pair",
+         le(u"\u00A4Q \"q\" \u00A4"
+            u"A \"\xD83D"),
+         1, "q", ""},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.Write("bad.txt", c.bytes);
+        ClearQuestionTextCache();
+        EXPECT_EQ(Count(path), c.count);
+        clQuestion q;
+        const bool parsed = q.GetQuestion(path.c_str(), 1);
+        if (c.count == 0) {
+            EXPECT_FALSE(parsed);
+            continue;
+        }
+        if (c.answer.empty()) {
+            // The answer list runs to the end of the text: one quote, odd.
+            EXPECT_FALSE(parsed);
+            ASSERT_NE(q.question, nullptr);
+            EXPECT_EQ(std::string(q.question), c.question);
+            continue;
+        }
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(std::string(q.question), c.question);
+        ASSERT_GE(q.ReturnAnswerAntal(), 1);
+        EXPECT_EQ(std::string(q.answers[0]), c.answer);
+        EXPECT_FALSE(q.GetQuestion(path.c_str(), c.count + 1));
+    }
+}
