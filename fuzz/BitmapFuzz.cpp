@@ -1,5 +1,6 @@
-// A fuzzed BMP, loaded as a question picture and as its zone bitmap, with
-// zone marking, on the offscreen platform.
+// A fuzzed picture file (BMP, PNG or JPEG: the seeds hold all three), loaded
+// as a question picture and as its zone bitmap, with zone marking, on the
+// offscreen platform.
 #include <QApplication>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
+#include "platform/PictureFile.h"
 #include "platform/WinApi.h"
 #include "ui/Picture.h"
 #include "ui/UiState.h"
@@ -73,11 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LoadNewPicture(fuzzed.c_str(), window, instance, 255, -1, -1);
     // A good picture marked by the fuzzed zone bitmap.
     LoadNewPicture(good.c_str(), window, instance, -1, 0, -1);
-    HANDLE image = LoadImageA(nullptr, fuzzed.c_str(), IMAGE_BITMAP, 0, 0,
-                              LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+    HBITMAP image = LoadPictureFile(nullptr, fuzzed.c_str());
     if (image) {
-        BITMAP bm{};
-        GetObjectA(image, sizeof bm, &bm);
+        DIBSECTION dib{};
+        GetObjectA(image, sizeof dib, &dib);
         DeleteObject(image);
     }
     return 0;

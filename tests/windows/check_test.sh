@@ -23,7 +23,7 @@ Check() {
 }
 
 good=$(Check "$root/examples" first-quiz.txt)
-[ "$good" = "first-quiz.txt: 9 questions, 0 errors, 0 warnings
+[ "$good" = "first-quiz.txt: 11 questions, 0 errors, 0 warnings
 exit 0" ] || Fail "the example file should pass, got:
 $good"
 
