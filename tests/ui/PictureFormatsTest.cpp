@@ -2,6 +2,7 @@
 // program's canvas after a question, compared with the pictures' pixels.
 #include <QImage>
 #include <QRandomGenerator>
+#include <filesystem>
 
 #include "tests/support/PictureFixtures.h"
 #include "tests/ui/MainFixture.h"
@@ -10,6 +11,16 @@ namespace {
 
 class PictureFormats : public QuillfinTest {
 protected:
+    // The open dialog makes the question file's folder current; it goes with the test.
+    void SetUp() override {
+        startFolder = std::filesystem::current_path();
+        QuillfinTest::SetUp();
+    }
+    void TearDown() override {
+        QuillfinTest::TearDown();
+        std::filesystem::current_path(startFolder);
+    }
+
     // Starts a round of one question showing `picture` (a file already in
     // the folder); returns the picture's area inside its frame on the canvas.
     QImage ShowQuestion(const std::string& picture, const std::string& extra =
@@ -25,6 +36,8 @@ protected:
         return canvas.copy(ui().iPictureLeft + 1, 11, ui().iPictureWidth - 2,
                            ui().iPictureHeight - 2);
     }
+
+    std::filesystem::path startFolder;
 };
 
 TEST_F(PictureFormats, PngAndBmpShowPixelForPixelAndJpegAsItsDecoderGives) {
