@@ -13,7 +13,6 @@
 #include "check/SourceText.h"
 #include "questions/Question.h"
 #include "rules/QuestionFileText.h"
-#include "rules/TextUtils.h"
 #include "rules/Windows1252.h"
 
 namespace {
