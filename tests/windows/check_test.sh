@@ -23,8 +23,11 @@ Check() {
 }
 
 good=$(Check "$root/examples" first-quiz.txt)
-[ "$good" = "first-quiz.txt: 11 questions, 0 errors, 0 warnings
-exit 0" ] || Fail "the example file should pass, got:
+# Whatever the number of questions the example holds, no error and no warning.
+printf '%s\n' "$good" | head -1 | grep -Eq '^first-quiz\.txt: [0-9]+ questions, 0 errors, 0 warnings$' &&
+    [ "$(printf '%s\n' "$good" | sed -n 2p)" = "exit 0" ] &&
+    [ "$(printf '%s\n' "$good" | wc -l)" -eq 2 ] ||
+    Fail "the example file should pass with no error and no warning, got:
 $good"
 
 broken=$(Check "$root/tests/check/gallery" unclosed-quote.txt)
