@@ -14,8 +14,10 @@ cmake --build --preset windows
 ./tests/windows/wine_test.sh build-win/quillfin.exe
 ./tests/windows/wine_names_test.sh build-win/quillfin.exe
 ./tests/windows/check_test.sh build-win/quillfin-check.exe
+cmake --build build-win --target quillfin_picture_probe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$linux" --target quillfin -j2
+cmake --build "$linux" --target quillfin quillfin_picture_probe -j2
+./tests/windows/picture_test.sh build-win/quillfin_picture_probe.exe "$linux/quillfin_picture_probe"
 ./tests/windows/compare.sh build-win/quillfin.exe "$linux/quillfin" "${COMPARE_SHOTS:-out/windows-compare}"
