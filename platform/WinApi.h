@@ -76,6 +76,7 @@ struct MSG {
     LPARAM lParam;
     DWORD time;
     POINT pt;
+    DWORD lPrivate;  // the layer's own: which held key event the message carries
 };
 
 struct WNDCLASSEXA {

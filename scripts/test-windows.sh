@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program: installs the cross compiler and Wine when missing,
-# builds build-win/quillfin.exe with the "windows" preset and plays a round
-# with it under Wine on a virtual display, and another in folders and files
-# named with letters beyond ASCII, runs build-win/quillfin-check.exe on a good
+# builds build-win/quillfin.exe with the "windows" preset, plays it under
+# Wine with the end-to-end test (tests/e2e/play.sh), plays a round in folders
+# and files named with letters beyond ASCII, runs build-win/quillfin-check.exe on a good
 # and a broken question file; then builds the Linux program
 # (in $LINUX_BUILD_DIR, default build-winlinux) and compares the screens of
 # the two.
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 QUILLFIN_WITH_WINDOWS=1 ./scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-./tests/windows/wine_test.sh build-win/quillfin.exe
+./tests/e2e/play.sh --wine build-win/quillfin.exe
 ./tests/windows/wine_names_test.sh build-win/quillfin.exe
 ./tests/windows/check_test.sh build-win/quillfin-check.exe
 cmake --build build-win --target quillfin_picture_probe

@@ -284,6 +284,12 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             // An Enter pressed while another window was active went to that
             // window; only presses that come as messages to this one count.
             ui.bWindowActive = LOWORD(wParam) != WA_INACTIVE;
+            // Back from a dialog, a message box or another program, the
+            // keyboard goes where the learner left it: into the answer box
+            // while a typed answer is awaited. (The default handling, which
+            // this replaces, would give it to the main window.)
+            if (ui.bWindowActive)
+                SetFocus(ui.QuizState == kQuizAwaitTypedAnswer ? ui.hwndTextBox : hwnd);
             return 0;
         case WM_DESTROY:
             if (ui.hPictureDC != nullptr) {

@@ -27,7 +27,14 @@ bool Scripted() {
 // A dialog or message box is open while this lives; it has the keyboard.
 class ModalScope {
 public:
-    explicit ModalScope(HWND owner) : owner_(owner) { SetModalOpen(owner_, true); }
+    explicit ModalScope(HWND owner) : owner_(owner) {
+        SetModalOpen(owner_, true);
+        if (Scripted() && Dialogs().whileNextOpen) {
+            std::function<void()> whileOpen = std::move(Dialogs().whileNextOpen);
+            Dialogs().whileNextOpen = nullptr;
+            whileOpen();
+        }
+    }
     ~ModalScope() { SetModalOpen(owner_, false); }
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -234,6 +235,7 @@ struct DialogScript {
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<testing::ShownMessageBox> messageBoxes;
     std::vector<testing::ShownFileDialog> fileDialogs;
+    std::function<void()> whileNextOpen;
 };
 DialogScript& Dialogs();
 

@@ -13,6 +13,8 @@ namespace quillfin::platform {
 namespace {
 
 constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
+// The virtual-key code Windows gives characters that come without a key of their own.
+constexpr int kVkPacket = 0xE7;
 constexpr LPARAM kKeyReleased = LPARAM{1} << 31;
 
 struct KeyState {
@@ -24,8 +26,18 @@ struct KeyState {
     std::optional<ulong> releasedAt;
 };
 
+// A key event for an edit control, kept until its message is dispatched.
+struct HeldKeyEvent {
+    DWORD serial;
+    std::unique_ptr<QKeyEvent> event;
+};
+// More would mean that messages are taken and never dispatched.
+constexpr std::size_t kMaxHeldKeyEvents = 512;
+
 struct Queue {
     std::deque<MSG> messages;
+    std::deque<HeldKeyEvent> heldKeys;
+    DWORD nextKeySerial = 0;
     bool quitPosted = false;
     int quitCode = 0;
     std::array<KeyState, 256> keys{};
@@ -35,6 +47,41 @@ struct Queue {
 Queue& TheQueue() {
     static Queue queue;
     return queue;
+}
+
+// Keeps a copy of a key event for the message that carries it; the serial
+// goes into the message.
+DWORD HoldKeyEvent(const QKeyEvent& key) {
+    Queue& queue = TheQueue();
+    if (++queue.nextKeySerial == 0) queue.nextKeySerial = 1;
+    queue.heldKeys.push_back(
+        HeldKeyEvent{queue.nextKeySerial, std::unique_ptr<QKeyEvent>(key.clone())});
+    if (queue.heldKeys.size() > kMaxHeldKeyEvents) queue.heldKeys.pop_front();
+    return queue.nextKeySerial;
+}
+
+std::unique_ptr<QKeyEvent> TakeHeldKeyEvent(DWORD serial) {
+    Queue& queue = TheQueue();
+    for (auto it = queue.heldKeys.begin(); it != queue.heldKeys.end(); ++it) {
+        if (it->serial != serial) continue;
+        std::unique_ptr<QKeyEvent> event = std::move(it->event);
+        queue.heldKeys.erase(it);
+        return event;
+    }
+    return nullptr;
+}
+
+// Hands a dispatched key message's event to its edit control. An Alt key
+// with a letter (a system key) types nothing: on Windows it only looks for
+// a menu of that letter, which Qt's menu bar has matched already.
+void DeliverHeldKey(const MSG& msg) {
+    std::unique_ptr<QKeyEvent> event = TakeHeldKeyEvent(msg.lPrivate);
+    Window* window = As<Window>(msg.hwnd);
+    if (event == nullptr || window == nullptr || window->type != WindowType::Edit ||
+        window->widget == nullptr)
+        return;
+    if (msg.message == WM_SYSKEYDOWN && !event->text().isEmpty()) return;
+    QCoreApplication::sendEvent(window->widget.data(), event.get());
 }
 
 bool Matches(const MSG& msg, HWND hwnd, UINT filterMin, UINT filterMax) {
@@ -154,24 +201,31 @@ private:
         Window* owner = OwnerOf(qwindow);
         // A dialog's key, or one for an open menu, which takes it in its own
         // loop on Windows: the program never hears of it.
-        if (owner == nullptr || QApplication::activePopupWidget() != nullptr) return false;
+        if (owner == nullptr || ModalOpen() || QApplication::activePopupWidget() != nullptr)
+            return false;
         HWND target = CurrentFocus();
         if (MainWindowOf(target) != owner) target = ToHandle<HWND>(owner->handle);
         const Qt::KeyboardModifiers modifiers = key->modifiers();
         // Alt without Ctrl makes a system key (Ctrl+Alt is AltGr on Windows).
         const bool system = (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier);
-        if (vk != 0) {
-            LPARAM flags = 1 | (repeat ? kKeyWasDown : 0);
-            if (!press) flags = 1 | kKeyWasDown | kKeyReleased;
-            UINT message = press ? WM_KEYDOWN : WM_KEYUP;
-            if (system) message = press ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-            Post(target, message, static_cast<WPARAM>(vk), flags);
-        }
-        // A system key types nothing into an edit control: it only looks
-        // for a menu of that letter, which Qt's menu bar has matched already.
+        LPARAM flags = 1 | (repeat ? kKeyWasDown : 0);
+        if (!press) flags = 1 | kKeyWasDown | kKeyReleased;
+        UINT message = press ? WM_KEYDOWN : WM_KEYUP;
+        if (system) message = press ? WM_SYSKEYDOWN : WM_SYSKEYUP;
         Window* targetWindow = As<Window>(target);
-        return press && system && targetWindow != nullptr &&
-               targetWindow->type == WindowType::Edit && !key->text().isEmpty();
+        if (targetWindow != nullptr && targetWindow->type == WindowType::Edit) {
+            // As on Windows, the edit control takes the key only when its
+            // message is dispatched, so the program sees the letters typed
+            // before a key in the box and none typed after it. A key without
+            // a virtual-key code of its own (ä, say) comes as VK_PACKET.
+            MSG msg =
+                MakeMessage(target, message, static_cast<WPARAM>(vk != 0 ? vk : kVkPacket), flags);
+            msg.lPrivate = HoldKeyEvent(*key);
+            TheQueue().messages.push_back(msg);
+            return true;
+        }
+        if (vk != 0) Post(target, message, static_cast<WPARAM>(vk), flags);
+        return false;
     }
 
     static void OnExpose(QWindow* qwindow) {
@@ -227,6 +281,7 @@ void ResetQueue() {
     queue.quitCode = 0;
     queue.keys.fill(KeyState{});
     queue.modalDepth = 0;
+    queue.heldKeys.clear();
 }
 
 void InstallInputFilter() {
@@ -331,6 +386,7 @@ BOOL TranslateMessage(const MSG* msg) {
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (msg == nullptr || msg->hwnd == nullptr) return 0;
+    if (msg->lPrivate != 0) DeliverHeldKey(*msg);
     return SendToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 

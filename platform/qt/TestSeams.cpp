@@ -1,9 +1,12 @@
 #include "platform/qt/TestSeams.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QWindow>
 
 #include "platform/qt/Internal.h"
 
@@ -61,6 +64,68 @@ void KeyUp(int virtualKey) {
     if (!MainHasKeyboard(target)) return;
     Post(target, WM_KEYUP, static_cast<WPARAM>(virtualKey),
          1 | (1 << 30) | (static_cast<LPARAM>(1) << 31));
+}
+
+namespace {
+
+QWindow* MainQWindow(HWND main) {
+    Window* window = MainWindowOf(main);
+    if (window == nullptr || window->widget == nullptr) return nullptr;
+    return window->widget->windowHandle();
+}
+
+int QtKeyOf(QChar c) {
+    if (c == QLatin1Char('\r')) return Qt::Key_Return;
+    if (c.isLetter() && c.unicode() < 0x80) return Qt::Key_A + (c.toUpper().unicode() - 'A');
+    if (c.isDigit()) return Qt::Key_0 + (c.unicode() - '0');
+    if (c == QLatin1Char(' ')) return Qt::Key_Space;
+    return c.toUpper().unicode();  // Qt gives Latin-1 letters their own code
+}
+
+}  // namespace
+
+void SendKey(HWND main, bool press, int qtKey, const std::string& utf8Text, int modifiers,
+             unsigned long timestamp) {
+    static unsigned long clock = 1000;
+    QWindow* window = MainQWindow(main);
+    if (window == nullptr) return;
+    clock += 10;
+    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, qtKey,
+                    Qt::KeyboardModifiers(modifiers), QString::fromStdString(utf8Text));
+    event.setTimestamp(timestamp != 0 ? timestamp : clock);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+void TypeKeys(HWND main, const std::string& utf8) {
+    for (QChar c : QString::fromStdString(utf8)) {
+        const std::string text = QString(c).toStdString();
+        const int modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+        SendKey(main, true, QtKeyOf(c), text, modifiers);
+        SendKey(main, false, QtKeyOf(c), text, modifiers);
+    }
+}
+
+void MouseClick(HWND main, int x, int y) {
+    Window* window = MainWindowOf(main);
+    QWindow* qwindow = MainQWindow(main);
+    if (window == nullptr || window->client == nullptr || qwindow == nullptr) return;
+    const QPointF local = window->client->mapTo(window->widget.data(), QPointF(x, y));
+    const QPointF global = window->widget->mapToGlobal(local);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, local, global, Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(qwindow, &event);
+    }
+}
+
+QWidget* MainWidget(HWND main) {
+    Window* window = MainWindowOf(main);
+    return window != nullptr ? window->widget.data() : nullptr;
+}
+
+void WhileNextDialogOpen(std::function<void()> whileOpen) {
+    Dialogs().whileNextOpen = std::move(whileOpen);
 }
 
 void TypeText(HWND edit, const std::string& utf8) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QImage>
+#include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +53,26 @@ void ClearRecords();
 // box is open, only the key table changes: the keys go to that other window.
 void KeyDown(int virtualKey);
 void KeyUp(int virtualKey);
+// Key events as the window system delivers them to a main window: a press
+// or release of a Qt key code (Qt::Key) with its text (UTF-8) and modifiers
+// (Qt::KeyboardModifiers). They pass the layer's input filter as keys from
+// the keyboard do. `timestamp` 0 takes the next tick of a clock of the
+// seams; an X server repeats a held key as a release and a press with one
+// timestamp.
+void SendKey(HWND main, bool press, int qtKey, const std::string& utf8Text, int modifiers = 0,
+             unsigned long timestamp = 0);
+// A press and a release for every character of `utf8` (letters, digits,
+// blanks, letters beyond ASCII), as fast typing gives them; "\r" is Enter.
+void TypeKeys(HWND main, const std::string& utf8);
+// A left click (press and release) as the window system delivers it to a
+// main window, at client coordinates: the click may move the focus.
+void MouseClick(HWND main, int x, int y);
+// The top-level widget of a main window, for events of the window system.
+QWidget* MainWidget(HWND main);
+// Runs `whileOpen` inside the next file dialog or message box, while it is
+// open (scripted dialogs only).
+void WhileNextDialogOpen(std::function<void()> whileOpen);
+
 // Sets the text of an edit control as if the user had typed it (UTF-8 in).
 void TypeText(HWND edit, const std::string& utf8);
 

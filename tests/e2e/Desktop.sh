@@ -19,6 +19,13 @@ Fail() {
     exit 1
 }
 
+# With E2E_KEEP set, keeps a screenshot of the whole screen there under
+# this name: for looking at a step while writing it.
+Keep() {
+    [ -n "${E2E_KEEP:-}" ] || return 0
+    mkdir -p "$E2E_KEEP" && import -window root "$E2E_KEEP/$1.png" 2>/dev/null
+}
+
 # ---- session ----------------------------------------------------------
 
 # Starts Xvfb on a display number the server picks itself (so parallel runs
@@ -158,7 +165,7 @@ TypeFast() { xdotool type --delay 0 -- "$1"; }
 # Types one letter that the display's keyboard map lacks (ä, say). xdotool
 # maps it to a spare key for the moment of the press; the pause keeps that
 # map until the program has read the key, instead of racing with it.
-TypeLetter() { xdotool type --delay 150 -- "$1"; }
+TypeLetter() { xdotool type --delay 500 -- "$1"; }
 
 # A left click at client coordinates of the main window, sent to that
 # point of the screen.

@@ -237,6 +237,7 @@ StepFastRightAnswer() {
     TypeLetter "Ä"
     TypeFast "VLE"
     ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    Keep "typed-fast"
     TapKey Return
     ShowsWithin 10 "the answer typed fast was not taken as right" SchemeIs "$GREEN"
     HoldKey Return
