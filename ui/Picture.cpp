@@ -72,7 +72,10 @@ bool DirectRows(HBITMAP bitmap, PixelRows& rows) {
     rows.width = bm.bmWidth;
     rows.height = std::abs(bm.bmHeight);
     rows.bytesPerPixel = bm.bmBitsPixel / 8;
-    const std::ptrdiff_t stride = bm.bmWidthBytes;
+    // DIB rows are padded to four bytes; computed here rather than taken from
+    // bmWidthBytes, which some systems report by the device-bitmap rule.
+    const std::ptrdiff_t stride =
+        (static_cast<std::ptrdiff_t>(bm.bmWidth) * bm.bmBitsPixel + 31) / 32 * 4;
     auto* base = static_cast<unsigned char*>(bm.bmBits);
     const bool bottomUp = dib.dsBmih.biHeight > 0;
     rows.top = bottomUp ? base + (rows.height - 1) * stride : base;
