@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileNameText.h"
 #include "platform/WinApi.h"
 #include "round/QuestionOrder.h"
 #include "rules/FileReader.h"
@@ -79,7 +80,8 @@ bool OpenCommandLineFile(HWND hwnd, const char* commandLine) {
     std::size_t folderLength = 0;
     const std::string path = given.empty() ? std::string() : FullPathName(given, folderLength);
     if (path.empty() || folderLength == 0 || !OpenFileAt(path.c_str(), 0)) {
-        const std::string text = kCannotOpenText + (path.empty() ? given : path);
+        const std::string text =
+            kCannotOpenText + FileNameAsText((path.empty() ? given : path).c_str());
         MessageBoxA(hwnd, text.c_str(), kCannotOpenTitle, MB_OK | MB_ICONWARNING);
         return false;
     }

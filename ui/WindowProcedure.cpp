@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "platform/FileNameText.h"
 #include "platform/WinApi.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
@@ -104,7 +105,7 @@ void SaveRound(HWND hwnd) {
     if (state == kQuizFeedbackCorrect || state == kQuizFeedbackWrong) ContinueStep();
     // The round has questions in these states, so 0 means the write failed.
     if (Ui().QuestionOrder.SaveRoundFile(path.c_str()) == 0) {
-        const std::string text = kSaveFailedText + path + kSaveFailedAdvice;
+        const std::string text = kSaveFailedText + FileNameAsText(path.c_str()) + kSaveFailedAdvice;
         MessageBoxA(hwnd, text.c_str(), kSaveFailedTitle, MB_OK | MB_ICONWARNING);
     }
 }

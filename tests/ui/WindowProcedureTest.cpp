@@ -217,6 +217,18 @@ TEST_F(WindowProcedure, FailedSaveSaysSoNamesTheFileAndTheQuizGoesOn) {
         EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
     }
 
+    // A Linux folder name in UTF-8 shows with its own letters, not as Windows-1252 bytes.
+    seams::ClearRecords();
+    const std::string accented = dir.File("Jos\xC3\xA9 \xE2\x82\xAC.qfr");
+    std::filesystem::create_directory(accented);
+    LoadRound(questions, OneToTwenty());
+    seams::PushFileDialogAnswer(accented);
+    Menu(kCmdSaveRound);
+    ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
+    const std::string& shown = seams::ShownMessageBoxes()[0].text;
+    EXPECT_NE(shown.find("Jos\xE9 \x80.qfr\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("\xC3"), std::string::npos) << shown;
+
     // A save that succeeds says nothing.
     seams::ClearRecords();
     seams::PushFileDialogAnswer(dir.File("good.qfr"));
