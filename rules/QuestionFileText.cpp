@@ -116,20 +116,29 @@ TextEncoding DetectEncoding(std::string_view raw) {
 namespace {
 
 // Builds a converted text character by character into a buffer as long as
-// the longest possible result (one byte per source unit).
+// the longest possible result (one byte per source unit), noting the source
+// offset of every kCheckpointStride-th byte.
 class Converter {
 public:
     Converter(std::string& bytes, std::vector<Replacement>& replacements,
-              std::vector<QuestionFileText::Anchor>& anchors, std::size_t units, int unit)
-        : bytes_(bytes), replacements_(replacements), anchors_(anchors), unit_(unit) {
+              std::vector<std::int64_t>& checkpoints, std::size_t units)
+        : bytes_(bytes), replacements_(replacements), checkpoints_(checkpoints) {
         bytes_.resize(units);
         out_ = bytes_.data();
     }
 
-    // A character of one source unit that the code page holds as it is.
-    void Byte(char c) { out_[size_++] = c; }
+    // A character of one source unit at `source` that the code page holds
+    // as it is.
+    void Byte(char c, std::int64_t source) {
+        if (size_ == next_) Checkpoint(source);
+        out_[size_++] = c;
+    }
 
-    void Ascii(const unsigned char* run, std::size_t count) {
+    // ASCII bytes that stood at `source` on, one byte each.
+    void Ascii(const unsigned char* run, std::size_t count, std::int64_t source) {
+        while (next_ < size_ + count) {
+            Checkpoint(source + static_cast<std::int64_t>(next_ - size_));
+        }
         std::memcpy(out_ + size_, run, count);
         size_ += count;
     }
@@ -137,6 +146,7 @@ public:
     // One character, or a bad unit (kBadUnit), that stood at `source` and
     // took `width` bytes of the file.
     void Put(char32_t code, std::int64_t source, int width) {
+        if (size_ == next_) Checkpoint(source);
         int byte = static_cast<int>(code);
         if (code >= 0x80 && (code < 0xA0 || code > 0xFF)) {
             byte = code == Replacement::kBadUnit ? -1 : UnicodeToWindows1252(code);
@@ -146,18 +156,22 @@ public:
             byte = kReplacementByte;
         }
         out_[size_++] = static_cast<char>(byte);
-        if (width != unit_) anchors_.push_back({static_cast<std::int64_t>(size_), source + width});
     }
 
     void Finish() { bytes_.resize(size_); }
 
 private:
+    void Checkpoint(std::int64_t source) {
+        checkpoints_.push_back(source);
+        next_ += static_cast<std::size_t>(QuestionFileText::kCheckpointStride);
+    }
+
     std::string& bytes_;
     std::vector<Replacement>& replacements_;
-    std::vector<QuestionFileText::Anchor>& anchors_;
-    int unit_;
+    std::vector<std::int64_t>& checkpoints_;
     char* out_ = nullptr;
     std::size_t size_ = 0;
+    std::size_t next_ = 0;  // the next byte whose source offset is noted
 };
 
 }  // namespace
@@ -174,7 +188,7 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
 
     std::string bytes;
     std::vector<Replacement> replacements;
-    std::vector<QuestionFileText::Anchor> anchors;
+    std::vector<std::int64_t> checkpoints;
     const auto* s = reinterpret_cast<const unsigned char*>(raw.data());
     const std::size_t n = raw.size();
 
@@ -184,12 +198,11 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
         const bool strict = encoding == TextEncoding::Utf8;
         const std::size_t start = strict ? 0 : 3;
         bool multiByte = false;
-        anchors.push_back({0, static_cast<std::int64_t>(start)});
-        Converter out(bytes, replacements, anchors, n - start, 1);
+        Converter out(bytes, replacements, checkpoints, n - start);
         for (std::size_t i = start; i < n;) {
             const std::size_t run = AsciiRunEnd(s, i, n);
             if (run > i) {
-                out.Ascii(s + i, run - i);
+                out.Ascii(s + i, run - i, static_cast<std::int64_t>(i));
                 i = run;
                 continue;
             }
@@ -209,21 +222,19 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
         }
         if (strict && !multiByte) return false;
         out.Finish();
-        text.unit_ = 1;
     } else {
         const bool little = encoding == TextEncoding::Utf16Le;
         auto unitAt = [s, little](std::size_t i) -> char32_t {
             return little ? static_cast<char32_t>(s[i] | (s[i + 1] << 8))
                           : static_cast<char32_t>((s[i] << 8) | s[i + 1]);
         };
-        anchors.push_back({0, 2});
-        Converter out(bytes, replacements, anchors, (n - 2) / 2 + 1, 2);
+        Converter out(bytes, replacements, checkpoints, (n - 2) / 2 + 1);
         std::size_t i = 2;
         for (; i + 1 < n; i += 2) {
             const char32_t u = unitAt(i);
             const auto source = static_cast<std::int64_t>(i);
             if (u < 0x80) {
-                out.Byte(static_cast<char>(u));
+                out.Byte(static_cast<char>(u), source);
             } else if (u < 0xD800 || u > 0xDFFF) {
                 out.Put(u, source, 2);
             } else if (u <= 0xDBFF && i + 3 < n && unitAt(i + 2) >= 0xDC00 &&
@@ -237,12 +248,11 @@ bool ConvertQuestionText(std::string_view raw, QuestionFileText& text) {
         }
         if (i < n) out.Put(Replacement::kBadUnit, static_cast<std::int64_t>(i), 1);
         out.Finish();
-        text.unit_ = 2;
     }
     text.encoding_ = encoding;
     text.bytes_ = std::move(bytes);
     text.sourceSize_ = static_cast<std::int64_t>(n);
-    text.anchors_ = std::move(anchors);
+    text.checkpoints_ = std::move(checkpoints);
     text.replacements_ = std::move(replacements);
     return true;
 }
@@ -253,15 +263,27 @@ QuestionFileText::QuestionFileText(std::string_view raw) {
     sourceSize_ = static_cast<std::int64_t>(raw.size());
 }
 
+int QuestionFileText::SourceWidth(std::int64_t offset) const {
+    const auto byte = static_cast<unsigned char>(bytes_[static_cast<std::size_t>(offset)]);
+    if (byte == static_cast<unsigned char>(kReplacementByte)) {
+        auto at = std::lower_bound(
+            replacements_.begin(), replacements_.end(), offset,
+            [](const Replacement& r, std::int64_t value) { return r.offset < value; });
+        if (at != replacements_.end() && at->offset == offset) return at->sourceLength;
+    }
+    if (encoding_ == TextEncoding::Utf16Le || encoding_ == TextEncoding::Utf16Be) return 2;
+    const char32_t code = Windows1252ToUnicode(byte);
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : 3;
+}
+
 std::int64_t QuestionFileText::SourceOffset(std::int64_t offset) const {
     if (offset < 0) offset = 0;
     if (offset >= static_cast<std::int64_t>(bytes_.size())) return sourceSize_;
-    if (anchors_.empty()) return offset;
-    auto after = std::upper_bound(
-        anchors_.begin(), anchors_.end(), offset,
-        [](std::int64_t value, const Anchor& anchor) { return value < anchor.offset; });
-    const Anchor& anchor = *(after - 1);
-    return anchor.sourceOffset + (offset - anchor.offset) * unit_;
+    if (checkpoints_.empty()) return offset;
+    const std::int64_t k = offset / kCheckpointStride;
+    std::int64_t source = checkpoints_[static_cast<std::size_t>(k)];
+    for (std::int64_t at = k * kCheckpointStride; at < offset; ++at) source += SourceWidth(at);
+    return source;
 }
 
 TextLocator::TextLocator(const QuestionFileText& text) : text_(text) {

@@ -67,22 +67,22 @@ public:
     // An empty Windows-1252 text.
     QuestionFileText() = default;
 
-    // From `offset` on, byte k of the text came from the file's byte
-    // sourceOffset + (k - offset) * unit (2 in UTF-16, else 1), up to the
-    // next anchor.
-    struct Anchor {
-        std::int64_t offset;
-        std::int64_t sourceOffset;
-    };
+    // Converted bytes between two checkpoints of the source offset.
+    static constexpr std::int64_t kCheckpointStride = 4096;
 
 private:
     friend bool ConvertQuestionText(std::string_view raw, QuestionFileText& text);
 
+    // Bytes of the file that byte `offset` of the text stood for.
+    int SourceWidth(std::int64_t offset) const;
+
     TextEncoding encoding_ = TextEncoding::Windows1252;
     std::string bytes_;
     std::int64_t sourceSize_ = 0;
-    int unit_ = 1;
-    std::vector<Anchor> anchors_;
+    // The source offset of every kCheckpointStride-th byte of a converted
+    // text; between them each byte's width follows from the byte itself and
+    // the replacements. Empty for a Windows-1252 text.
+    std::vector<std::int64_t> checkpoints_;
     std::vector<Replacement> replacements_;
 };
 

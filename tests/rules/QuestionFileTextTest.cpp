@@ -1,9 +1,11 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -357,4 +359,48 @@ TEST_F(CacheTest, LoadQuestionTextForEveryKindOfFile) {
     EXPECT_EQ(LoadQuestionText(dir_.File("missing.txt").c_str()), nullptr);
     EXPECT_EQ(LoadQuestionText(dir_.Path().string().c_str()), nullptr);
     EXPECT_EQ(LoadQuestionText(nullptr), nullptr);
+}
+
+// Over many checkpoints: every byte of a long converted text maps back to
+// where its character stood, whatever mix of widths came before it.
+TEST(QuestionFileText, SourceOffsetOfEveryByteOfALongText) {
+    struct Piece {
+        std::string utf8;
+        std::u16string utf16;
+        char converted;
+    };
+    const Piece pieces[] = {
+        {"a", u"a", 'a'},
+        {"\xC3\xA4", u"\u00E4", '\xE4'},
+        {"\xE2\x82\xAC", u"\u20AC", '\x80'},
+        {"\xF0\x9F\x98\x80", u"\U0001F600", '?'},
+        {"?", u"?", '?'},
+        {"\n", u"\n", '\n'},
+        {"\xCE\x94", u"\u0394", '?'},
+    };
+    std::mt19937 random(7);
+    std::string utf8 = kMark8, expected;
+    std::u16string utf16;
+    std::vector<std::int64_t> sources8, sources16;
+    for (int i = 0; i < 30000; ++i) {
+        const Piece& p = pieces[random() % std::size(pieces)];
+        sources8.push_back(static_cast<std::int64_t>(utf8.size()));
+        sources16.push_back(2 + 2 * static_cast<std::int64_t>(utf16.size()));
+        utf8 += p.utf8;
+        utf16 += p.utf16;
+        expected.push_back(p.converted);
+    }
+    const QuestionFileText text8(utf8);
+    const QuestionFileText text16(Le(utf16));
+    ASSERT_EQ(text8.Bytes(), expected);
+    ASSERT_EQ(text16.Bytes(), expected);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (text8.SourceOffset(static_cast<std::int64_t>(i)) != sources8[i] ||
+            text16.SourceOffset(static_cast<std::int64_t>(i)) != sources16[i]) {
+            ADD_FAILURE() << "byte " << i;
+            break;
+        }
+    }
+    EXPECT_EQ(text8.SourceOffset(static_cast<std::int64_t>(expected.size())),
+              static_cast<std::int64_t>(utf8.size()));
 }
