@@ -17,8 +17,9 @@ if [ "${QUILLFIN_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 if [ "${QUILLFIN_WITH_WINDOWS:-0}" = 1 ]; then
-  # The Windows program: MinGW-w64 cross compiler, and Wine to run it.
-  packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64)
+  # The Windows program: MinGW-w64 cross compiler, and Wine to run it;
+  # python3 makes the EXIF fixtures and compares the two builds' pixels.
+  packages+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64 python3)
 fi
 
 missing=()
