@@ -337,15 +337,20 @@ bool ReplaceFile(const char* target, const std::string& content) {
 }
 
 // A round file names its question file as it was on the machine that saved
-// it. When no file of that name is here, a question file of the same base
-// name beside the round file is taken instead; otherwise `qfile` stays.
-void FindMovedQuestionFile(char*& qfile, const char* roundFile) {
-    if (!qfile || !*qfile || IsRegularFileName(FindWindowsName(qfile))) return;
-    const std::string base = BaseNameOf(qfile);
-    if (base.empty()) return;
-    const std::string beside = FindWindowsName((FolderOf(roundFile) + base).c_str());
-    if (!IsRegularFileName(beside)) return;
-    char* copy = CopyName(beside.c_str());
+// it. A name written on Windows is replaced by the name found here, so that
+// every later read opens it directly. When no such file is here, a question
+// file of the same base name beside the round file is taken instead;
+// otherwise `qfile` stays as it was.
+void FindQuestionFileHere(char*& qfile, const char* roundFile) {
+    if (!qfile || !*qfile || IsRegularFileName(qfile)) return;
+    std::string found = FindWindowsName(qfile);
+    if (!IsRegularFileName(found)) {
+        const std::string base = BaseNameOf(qfile);
+        if (base.empty()) return;
+        found = FindWindowsName((FolderOf(roundFile) + base).c_str());
+        if (!IsRegularFileName(found)) return;
+    }
+    char* copy = CopyName(found.c_str());
     delete[] qfile;
     qfile = copy;
 }
@@ -490,7 +495,7 @@ int clQuestionOrder::LoadRoundFile(const char* name) {
     const int nameLength = CountCharTo(sfile, nameStart, kQuote, 1, kWideWindow);
     if (nameLength < 0 || nameLength > INT_MAX - 2) return 0;
     qfile = GetToStop(sfile, nameStart, kQuote, 1, nameLength + 2);
-    FindMovedQuestionFile(qfile, sfile);
+    FindQuestionFileHere(qfile, sfile);
 
     const int countAt = FindPosition(kCountRule, sfile, kWideWindow, 0, false);
     if (countAt < 0) return 0;

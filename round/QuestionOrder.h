@@ -65,9 +65,10 @@ public:
     int SaveRoundFile(const char* name);
 
     // Replaces the round by the one saved in `name`. A question file name
-    // that is not found here (the round file came from another machine) is
-    // replaced by the file of the same base name beside the round file, when
-    // there is one; names are found as Windows finds them. Returns 1 when every
+    // written on Windows is replaced by the name it has here (FindWindowsName);
+    // one that is not found here at all (the round file came from another
+    // machine) by the file of the same base name beside the round file, when
+    // there is one. Returns 1 when every
     // entry was read and the count equals the number of questions in the
     // named question file; when only the count differs, the round runs as read.
     // A file from which the question lines cannot all be read (name or count

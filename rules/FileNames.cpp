@@ -106,7 +106,7 @@ std::string Folded(std::string text) {
 // bytes, 1 the same letters, 2 equal up to case, -1 no match.
 class PartMatcher {
 public:
-    explicit PartMatcher(std::string_view wanted) : wanted_(wanted) {
+    explicit PartMatcher(std::string_view wanted) : wanted_(wanted), wantedAscii_(IsAscii(wanted)) {
         for (std::string& reading : Readings(wanted)) {
             folded_.push_back(Folded(reading));
             readings_.push_back(std::move(reading));
@@ -115,6 +115,7 @@ public:
 
     int Rank(std::string_view entry) const {
         if (entry == wanted_) return 0;
+        if (IsAscii(entry) && wantedAscii_) return EqualIgnoringAsciiCase(entry, wanted_) ? 2 : -1;
         int best = -1;
         for (const std::string& reading : Readings(entry)) {
             for (std::size_t i = 0; i < readings_.size(); ++i) {
@@ -128,7 +129,25 @@ public:
     }
 
 private:
+    static bool IsAscii(std::string_view text) {
+        for (char c : text) {
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+        }
+        return true;
+    }
+
+    static bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (FoldWindows1252Case(static_cast<unsigned char>(a[i])) !=
+                FoldWindows1252Case(static_cast<unsigned char>(b[i])))
+                return false;
+        }
+        return true;
+    }
+
     std::string_view wanted_;
+    bool wantedAscii_;
     std::vector<std::string> readings_;
     std::vector<std::string> folded_;
 };

@@ -241,7 +241,7 @@ TEST(CheckerRoundFiles, QuestionFilesAreFoundAsTheProgramFindsThem) {
         std::string qfile;
         std::string opened;
     } cases[] = {
-        {folder + "/quiz\\BIO.TXT", folder + "/quiz\\BIO.TXT"},
+        {folder + "/quiz\\BIO.TXT", questions},
         {"C:\\Quiz\\bio.txt", questions},  // saved elsewhere, beside the round file here
     };
     for (const auto& c : cases) {

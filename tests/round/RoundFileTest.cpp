@@ -197,8 +197,8 @@ TEST(LoadRoundFile, QuestionFileNamesFromAnotherMachine) {
     };
     const Case cases[] = {
         {onDisk, onDisk, 1},
-        // Written on Windows: `\` and another case are found where they point...
-        {folder + "/quiz\\BIOLOGY\\cells.TXT", folder + "/quiz\\BIOLOGY\\cells.TXT", 1},
+        // Written on Windows: `\` and another case become the name found here...
+        {folder + "/quiz\\BIOLOGY\\cells.TXT", onDisk, 1},
         // ...and a name from elsewhere by its base name beside the round file.
         {"C:\\quiz\\biology\\CELLS.txt", onDisk, 1},
         {"/home/ana/quiz/Cells.txt", onDisk, 1},
