@@ -37,6 +37,12 @@ StartDisplay() {
     XVFB_PID=$!
     read -r -t 20 number <"$fifo" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
     export DISPLAY=":$number"
+    local _
+    for _ in $(seq 1 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    Fail "Xvfb on $DISPLAY takes no connections: $(cat "$WORK/xvfb.log")"
 }
 
 # Starts openbox with a small configuration of our own: new windows get the
@@ -56,13 +62,21 @@ StartWindowManager() {
   </mouse>
 </openbox_config>
 EOF
-    HOME="$WORK" XDG_CONFIG_HOME="$WORK/config" openbox --sm-disable \
-        --config-file "$WORK/openbox.xml" >"$WORK/openbox.log" 2>&1 &
-    WM_PID=$!
-    local _
-    for _ in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.1
+    local attempt _
+    # Started again if it gives up at once (it has, rarely, failed to open
+    # a display that had just come up).
+    for attempt in 1 2 3; do
+        HOME="$WORK" XDG_CONFIG_HOME="$WORK/config" openbox --sm-disable \
+            --config-file "$WORK/openbox.xml" >"$WORK/openbox.log" 2>&1 &
+        WM_PID=$!
+        for _ in $(seq 1 100); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$WM_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$WM_PID" 2>/dev/null
+        wait "$WM_PID" 2>/dev/null
+        sleep 0.5
     done
     Fail "openbox did not start: $(cat "$WORK/openbox.log")"
 }
