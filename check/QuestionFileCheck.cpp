@@ -88,7 +88,13 @@ public:
                     "Q: the learner sees \"Error in file\"");
         }
         CheckTags();
-        for (std::size_t i = 0; i < blocks_.size(); ++i) CheckBlock(static_cast<int>(i) + 1);
+        for (std::size_t i = 0; i < blocks_.size(); ++i) {
+            if (parseWork_ > WorkBudget()) {
+                ReportStopped(static_cast<int>(i));
+                break;
+            }
+            CheckBlock(static_cast<int>(i) + 1);
+        }
         CheckUnrepresentable();
         result_.Finish();
     }
@@ -106,6 +112,44 @@ private:
         p.question = question;
         p.message = std::move(message);
         result_.Add(std::move(p));
+    }
+
+    // Blocks without an end tag read on into the blocks after them, so each
+    // parse of such a block may go over the same far-off items again: many
+    // of them before one long answer list cost the square of the file. The
+    // bytes each parse reaches are counted, and the walk stops once they pass
+    // a fixed multiple of the file, which keeps every check linear in it.
+    static constexpr std::int64_t kWorkPerByte = 16;
+    static constexpr std::int64_t kWorkFloor = 1 << 20;
+
+    std::int64_t WorkBudget() const {
+        return kWorkPerByte * static_cast<std::int64_t>(bytes_.size()) + kWorkFloor;
+    }
+
+    // Counts what the parse of the block starting at `start` went over: the
+    // stretch up to the farthest item it found, and the texts it copied.
+    void CountParseWork(std::int64_t start, const clQuestion& q, const QuestionTrace& trace) {
+        std::int64_t farthest = start;
+        for (int at : {trace.questionText, trace.answersTag, trace.picture, trace.zone, trace.info,
+                       trace.flagsTag, trace.answerListEnd}) {
+            farthest = std::max(farthest, static_cast<std::int64_t>(at));
+        }
+        if (trace.failureAt >= 0) farthest = std::max(farthest, std::int64_t{trace.failureAt});
+        std::int64_t copied = q.ReturnQuestionLength();
+        for (const char* item : {q.qPicture, q.aZone, q.aInfo}) {
+            if (item != nullptr) copied += static_cast<std::int64_t>(std::strlen(item));
+        }
+        parseWork_ += farthest - start + copied;
+    }
+
+    void ReportStopped(int checked) {
+        const int left = static_cast<int>(blocks_.size()) - checked;
+        Add(Severity::Error, BlockStart(checked + 1), checked + 1, "check-incomplete",
+            "checking stopped at question " + std::to_string(checked + 1) + ": the blocks before " +
+                "it read on so far into the file (no end tag " + std::string(kSign) +
+                "E) that checking the remaining " + std::to_string(left) +
+                " questions would take too long; end every block with " + std::string(kSign) +
+                "E and check again");
     }
 
     // The block that a byte belongs to: 0 before the first question tag.
@@ -196,6 +240,7 @@ private:
         QuestionTrace trace;
         const bool parsed =
             q.GetQuestionAt(path_.c_str(), blocks_[static_cast<std::size_t>(n - 1)], &trace);
+        CountParseWork(start, q, trace);
         if (!parsed) {
             ReportFailure(n, trace);
             return;
@@ -558,6 +603,7 @@ private:
     SourceText text_;
     std::string_view bytes_;
     std::vector<int> blocks_;
+    std::int64_t parseWork_ = 0;
     std::map<std::string, int> questionTexts_;
     std::set<std::int64_t> inNames_;  // '?' already reported in a name
 };

@@ -288,3 +288,41 @@ TEST(CheckerReport, KeepsTheFirstProblemsOfTheFileWhateverTheOrderFound) {
     }
     EXPECT_EQ(check.errorQuestions.size(), 600u);
 }
+
+TEST(CheckerReport, BlocksReadingFarOnStopTheCheckWithAnError) {
+    TempDir dir;
+    struct Case {
+        const char* what;
+        std::string text;
+        bool stops;
+    };
+    // 1,000 blocks without answers or end tag before one answer list of
+    // 200,000 answers: every block's parse reads the whole list.
+    std::string far;
+    for (int i = 0; i < 1000; ++i) far += "\244Q \"q" + std::to_string(i) + "\"\n";
+    far += "\244A";
+    for (int i = 0; i < 200000; ++i) far += " \"a" + std::to_string(i) + "\"";
+    far += "\n\244E\n";
+    // As many blocks without end tag whose answers are their own.
+    std::string local;
+    for (int i = 0; i < 1000; ++i) {
+        local += "\244Q \"q" + std::to_string(i) + "\" \244A \"a" + std::to_string(i) + "\"\n";
+    }
+    const Case cases[] = {{"answers far on", far, true}, {"answers in each block", local, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = dir.Write("blocks.txt", c.text);
+        int code = -1;
+        const std::string report = RunWith({file}, code);
+        const std::size_t stopped = report.find("[check-incomplete]");
+        EXPECT_EQ(stopped != std::string::npos, c.stops) << report.substr(0, 2000);
+        EXPECT_EQ(code, c.stops ? 1 : 0);
+        EXPECT_NE(report.find(file + ": 1000 questions,"), std::string::npos);
+        if (c.stops) {
+            const std::size_t line = report.rfind('\n', stopped) + 1;
+            EXPECT_NE(
+                report.substr(line, stopped - line).find("error: checking stopped at question"),
+                std::string::npos);
+        }
+    }
+}
