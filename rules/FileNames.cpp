@@ -244,6 +244,35 @@ bool IsRegularFileName(const std::string& name) {
 #endif
 }
 
+std::string FileVersion(const std::string& name) {
+    if (name.empty()) return std::string();
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) == 0 ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return std::string();
+    const unsigned long long parts[] = {data.nFileSizeHigh,
+                                        data.nFileSizeLow,
+                                        data.ftLastWriteTime.dwHighDateTime,
+                                        data.ftLastWriteTime.dwLowDateTime,
+                                        data.ftCreationTime.dwHighDateTime,
+                                        data.ftCreationTime.dwLowDateTime};
+#else
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::string();
+    const unsigned long long parts[] = {static_cast<unsigned long long>(info.st_size),
+                                        static_cast<unsigned long long>(info.st_mtim.tv_sec),
+                                        static_cast<unsigned long long>(info.st_mtim.tv_nsec),
+                                        static_cast<unsigned long long>(info.st_ctim.tv_sec),
+                                        static_cast<unsigned long long>(info.st_ctim.tv_nsec),
+                                        static_cast<unsigned long long>(info.st_ino),
+                                        static_cast<unsigned long long>(info.st_dev)};
+#endif
+    std::string version;
+    for (unsigned long long part : parts) version += std::to_string(part) + ':';
+    return version;
+}
+
 std::string FolderOf(const std::string& name) {
     std::size_t end = 0;
     for (std::size_t i = 0; i < name.size(); ++i) {

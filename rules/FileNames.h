@@ -22,6 +22,11 @@ std::string FindWindowsName(const char* name);
 // True when `name`, exactly as given, is a regular file.
 bool IsRegularFileName(const std::string& name);
 
+// A text that names one version of the regular file `name`: it changes when
+// the file is written or replaced (size, modification and change times, and
+// on Linux the file's identity). Empty when `name` is no regular file.
+std::string FileVersion(const std::string& name);
+
 // The folder part of `name`, up to and including its last separator; empty
 // when there is none. On Windows `/`, `\` and a drive's colon end it, on
 // Linux only `/`.

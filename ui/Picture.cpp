@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/PictureFile.h"
+#include "rules/FileNames.h"
 #include "ui/PictureSearch.h"
 #include "ui/UiState.h"
 
@@ -28,10 +29,13 @@ HBITMAP LoadResourceBitmap(HINSTANCE instance, int id) {
         LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
+std::string BitmapFileOf(const char* name) {
+    return FindBitmapFile(name, Ui().QuestionOrder.ReturnQFile());
+}
+
 HBITMAP LoadFileBitmap(HINSTANCE instance, const char* name) {
     if (name == nullptr) return nullptr;
-    std::string path = FindBitmapFile(name, Ui().QuestionOrder.ReturnQFile());
-    return LoadPictureFile(instance, path.c_str());
+    return LoadPictureFile(instance, BitmapFileOf(name).c_str());
 }
 
 bool SizeOf(HBITMAP bitmap, int& width, int& height) {
@@ -127,13 +131,33 @@ bool MakeDirect(HBITMAP& bitmap, PixelRows& rows) {
     return true;
 }
 
-// The zone colour as a test on the three bytes blue, green, red of a pixel.
+// The zone colour as a test on the bytes blue, green, red of a pixel read as
+// one little-endian number: the bytes of the wanted components must match.
 struct ZoneTest {
-    int blue, green, red;  // -1: any value
+    std::uint32_t mask = 0;
+    std::uint32_t wanted = 0;
+    bool never = false;  // a component no byte can have
 
+    ZoneTest(int blue, int green, int red) {
+        const int components[3] = {blue, green, red};
+        for (int i = 0; i < 3; ++i) {
+            if (components[i] == kAnyValue) continue;  // any value matches
+            if (components[i] < 0 || components[i] > 255) never = true;
+            mask |= 0xFFu << (8 * i);
+            wanted |= static_cast<std::uint32_t>(components[i] & 0xFF) << (8 * i);
+        }
+    }
+
+    // `pixel` holds Bytes bytes: blue, green, red and, for four, one that plays no part.
+    template <int Bytes>
     bool Matches(const unsigned char* pixel) const {
-        return (blue == kAnyValue || pixel[0] == blue) &&
-               (green == kAnyValue || pixel[1] == green) && (red == kAnyValue || pixel[2] == red);
+        std::uint32_t value = 0;
+        if constexpr (Bytes == 4) {
+            std::memcpy(&value, pixel, 4);
+        } else {
+            value = pixel[0] | (pixel[1] << 8) | (static_cast<std::uint32_t>(pixel[2]) << 16);
+        }
+        return (value & mask) == wanted;
     }
 };
 
@@ -146,7 +170,7 @@ void MarkRows(const PixelRows& picture, const PixelRows& zone, const ZoneTest& t
         const unsigned char* mark = zone.Row(y);
         unsigned char* pixel = picture.Row(y);
         for (int x = 0; x < width; ++x, mark += ZoneBytes, pixel += PictureBytes) {
-            if (!test.Matches(mark)) continue;
+            if (!test.Matches<ZoneBytes>(mark)) continue;
             pixel[0] = recolour[0][pixel[0]];
             pixel[1] = recolour[1][pixel[1]];
             pixel[2] = recolour[2][pixel[2]];
@@ -181,8 +205,10 @@ bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue
         }
         const ZoneTest test{blue, green, red};
         GdiFlush();
-        const int kinds = zoneRows.bytesPerPixel * 10 + pictureRows.bytesPerPixel;
+        const int kinds = test.never ? 0 : zoneRows.bytesPerPixel * 10 + pictureRows.bytesPerPixel;
         switch (kinds) {
+            case 0:
+                break;  // no zone pixel can match
             case 44:
                 MarkRows<4, 4>(pictureRows, zoneRows, test, recolour);
                 break;
@@ -192,7 +218,7 @@ bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue
             case 34:
                 MarkRows<3, 4>(pictureRows, zoneRows, test, recolour);
                 break;
-            default:
+            case 33:
                 MarkRows<3, 3>(pictureRows, zoneRows, test, recolour);
                 break;
         }
@@ -240,25 +266,44 @@ bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int g
         DeleteDC(ui.hPictureDC);
         ui.hPictureDC = nullptr;
     }
-    if (ui.hPictureBitmap != nullptr) {
-        DeleteObject(ui.hPictureBitmap);
-        ui.hPictureBitmap = nullptr;
-    }
+    const bool zoneWanted = red != kAnyValue || green != kAnyValue || blue != kAnyValue;
+    const bool builtIn = name != nullptr && (std::strcmp(name, kCongratulationName) == 0 ||
+                                             std::strcmp(name, kWelcomeName) == 0);
+    const std::string file = name != nullptr && !builtIn ? BitmapFileOf(name) : std::string();
+
+    // Read before the file is decoded, so that a change meanwhile shows as a new version.
+    const std::string version = file.empty() ? std::string() : FileVersion(file);
 
     HBITMAP bitmap = nullptr;
-    if (name != nullptr && std::strcmp(name, kCongratulationName) == 0) {
-        bitmap = LoadResourceBitmap(instance, kCongratulationBitmap);
-    } else if (name != nullptr && std::strcmp(name, kWelcomeName) == 0) {
-        bitmap = LoadResourceBitmap(instance, kWelcomeBitmap);
+    bool loaded = false;
+    if (zoneWanted && ui.hPictureBitmap != nullptr && !version.empty() &&
+        file == ui.UnmarkedPictureFile && version == ui.UnmarkedPictureVersion) {
+        // The question's picture is on screen unmarked, as the feedback after
+        // a click or a typed answer finds it: mark that one.
+        bitmap = ui.hPictureBitmap;
+        loaded = true;
     } else {
-        bitmap = LoadFileBitmap(instance, name);
+        if (ui.hPictureBitmap != nullptr) DeleteObject(ui.hPictureBitmap);
+        if (name != nullptr && std::strcmp(name, kCongratulationName) == 0) {
+            bitmap = LoadResourceBitmap(instance, kCongratulationBitmap);
+        } else if (name != nullptr && std::strcmp(name, kWelcomeName) == 0) {
+            bitmap = LoadResourceBitmap(instance, kWelcomeBitmap);
+        } else if (name != nullptr) {
+            bitmap = LoadPictureFile(instance, file.c_str());
+        }
+        loaded = bitmap != nullptr;
+        if (!loaded) bitmap = LoadResourceBitmap(instance, kFallbackBitmap);
     }
-    bool loaded = bitmap != nullptr;
-    if (!loaded) bitmap = LoadResourceBitmap(instance, kFallbackBitmap);
+    ui.hPictureBitmap = nullptr;
+    ui.UnmarkedPictureFile.clear();
+    ui.UnmarkedPictureVersion.clear();
 
-    // The zone is marked through the bitmap's rows before it is selected.
-    bool zoneWanted = red != kAnyValue || green != kAnyValue || blue != kAnyValue;
-    if (loaded && zoneWanted) MarkZone(instance, bitmap, red, green, blue);
+    // The zone is marked through the bitmap's rows while it is in no device context.
+    const bool marked = loaded && zoneWanted && MarkZone(instance, bitmap, red, green, blue);
+    if (loaded && !builtIn && !marked) {
+        ui.UnmarkedPictureFile = file;
+        ui.UnmarkedPictureVersion = version;
+    }
 
     ui.hPictureBitmap = bitmap;
     ui.hPictureDC = CreateCompatibleDC(nullptr);

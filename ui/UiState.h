@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/WinApi.h"
 #include "questions/Question.h"
@@ -70,6 +71,11 @@ struct UiState {
     int iTextBoxHeight = 0;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
+    // The file hPictureBitmap was decoded from and that file's version
+    // (FileVersion), while the picture is held unmarked; empty otherwise.
+    // Marking the same picture then needs no second decode.
+    std::string UnmarkedPictureFile;
+    std::string UnmarkedPictureVersion;
     // The zone bitmap loaded for a zone click's test, held until the picture
     // has been marked with it, so that one click reads the file once.
     HBITMAP hZoneBitmap = nullptr;

@@ -165,12 +165,26 @@ void DecodeRow(const unsigned char* src, const Header& h, QRgb* dst) {
                 dst[x] = qRgb(h.red.Value(v), h.green.Value(v), h.blue.Value(v));
             }
             break;
-        case 24:
-            for (int x = 0; x < width; ++x) {
+        case 24: {
+            // Four pixels from each three 32-bit words: B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3.
+            constexpr std::uint32_t kOpaque = 0xFF000000u;
+            int x = 0;
+            for (; x + 4 <= width; x += 4) {
+                const unsigned char* p = src + 3 * x;
+                const std::uint32_t a = U32(p);
+                const std::uint32_t b = U32(p + 4);
+                const std::uint32_t c = U32(p + 8);
+                dst[x] = kOpaque | (a & 0xFFFFFFu);
+                dst[x + 1] = kOpaque | (a >> 24) | ((b & 0xFFFFu) << 8);
+                dst[x + 2] = kOpaque | (b >> 16) | ((c & 0xFFu) << 16);
+                dst[x + 3] = kOpaque | (c >> 8);
+            }
+            for (; x < width; ++x) {
                 const unsigned char* p = src + 3 * x;
                 dst[x] = qRgb(p[2], p[1], p[0]);
             }
             break;
+        }
         case 32:
             for (int x = 0; x < width; ++x) {
                 std::uint32_t v = U32(src + 4 * x);
@@ -277,7 +291,7 @@ std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size, int
     if (h.compression != kBiRle8 && h.compression != kBiRle4 &&
         PixelBytesNeeded(h) > static_cast<std::int64_t>(available))
         return std::nullopt;
-    QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
+    QImage image = NewRgb32Image(static_cast<int>(h.width), static_cast<int>(h.height));
     if (image.isNull()) return std::nullopt;
     bool ok = (h.compression == kBiRle8 || h.compression == kBiRle4)
                   ? DecodeRle(pixels, available, h, image)
@@ -301,7 +315,7 @@ std::optional<QImage> DecodeStreamed(std::FILE* file, std::int64_t fileSize, con
     const std::int64_t needed = PixelBytesNeeded(h);
     if (needed > fileSize - static_cast<std::int64_t>(pixelOffset)) return std::nullopt;
     if (std::fseek(file, static_cast<long>(pixelOffset), SEEK_SET) != 0) return std::nullopt;
-    QImage image(static_cast<int>(h.width), static_cast<int>(h.height), QImage::Format_RGB32);
+    QImage image = NewRgb32Image(static_cast<int>(h.width), static_cast<int>(h.height));
     if (image.isNull()) return std::nullopt;
     const std::int64_t stride = Stride(h);
     const std::int64_t blockRows = std::max<std::int64_t>(1, kBlockBytes / stride);

@@ -383,7 +383,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
     const std::int64_t height = -static_cast<std::int64_t>(header.biHeight);
     if (width * height > kMaxBmpPixels) return nullptr;
     auto bitmap = std::make_unique<Bitmap>();
-    bitmap->image = QImage(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+    bitmap->image = NewRgb32Image(static_cast<int>(width), static_cast<int>(height));
     if (bitmap->image.isNull()) return nullptr;
     bitmap->image.fill(0);
     bitmap->bitsPerPixel = 32;

@@ -198,6 +198,13 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 
 // ---- picture files ----
 
+// A new Format_RGB32 image of width x height, its pixels undefined; null when
+// the memory cannot be had. A large one lives in memory of its own, mapped in
+// huge pages where the system allows, so that filling it once does not fault
+// every 4 KB page on its own: for a 12-megapixel picture that fault work costs
+// several times what decoding into it does.
+QImage NewRgb32Image(int width, int height);
+
 // The largest picture accepted, in pixels: room for a 50-megapixel photo.
 constexpr std::int64_t kMaxBmpPixels = 64LL * 1024 * 1024;
 // The file a name from the program opens: the bytes as given, then as

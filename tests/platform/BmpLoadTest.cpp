@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -332,6 +333,41 @@ TEST_F(BmpLoad, FiftyMegapixelPictureLoads) {
     SelectObject(dc, bitmap);
     EXPECT_EQ(GetPixel(dc, width - 1, height - 1), RGB(0, 0, 255));
     DeleteDC(dc);
+}
+
+// Pictures of several megapixels live in memory of their own; their rows,
+// odd widths included, must hold what Qt's own reader makes of the file.
+TEST_F(BmpLoad, LargePicturesDecodeAsQtReadsThem) {
+    const int width = 1703, height = 1301;  // 8.9 MB at 32 bits
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < width; ++x) line[x] = qRgb(x * 7 % 256, y * 3 % 256, (x ^ y) % 256);
+    }
+    const std::string path = (dir.Path() / "large.bmp").string();
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "BMP"));
+    const QImage expected =
+        QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(expected.size(), picture.size());
+
+    HBITMAP bitmap = Load(path);
+    ASSERT_NE(bitmap, nullptr);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(bitmap, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+    ASSERT_EQ(dib.dsBm.bmWidth, width);
+    ASSERT_EQ(dib.dsBm.bmHeight, height);
+    ASSERT_NE(dib.dsBm.bmBits, nullptr);
+    ASSERT_LT(dib.dsBmih.biHeight, 0) << "rows are held top-down";
+    const auto* bits = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            wrong +=
+                (bits[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF) != (line[x] & 0xFFFFFF);
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(DeleteObject(bitmap));
 }
 
 TEST_F(BmpLoad, NamesWrittenOnWindowsFindTheirFile) {

@@ -202,4 +202,88 @@ TEST_F(ZoneMarking, HeldZoneBitmapIsUsedInsteadOfTheFile) {
     Ui().hZoneBitmap = nullptr;
 }
 
+void NameTheZone(const std::string& zoneFile) {
+    Ui().ZoneName.reset(new char[zoneFile.size() + 1]);
+    std::copy(zoneFile.c_str(), zoneFile.c_str() + zoneFile.size() + 1, Ui().ZoneName.get());
+}
+
+// The feedback marks the picture already on screen when it is the same file,
+// unmarked: the result must be what a fresh decode and marking give, marked
+// once, and a picture that changed on disk meanwhile must be decoded again.
+TEST_F(ZoneMarking, PictureOnScreenIsMarkedAsAFreshDecodeWouldBe) {
+    QRandomGenerator random(20261209);
+    HWND hwnd = nullptr;
+    HINSTANCE instance = nullptr;
+    QImage zoneImage = FewColours(29, 17, random);
+    const std::string zoneFile = dir.Write("zone.png", fixtures::Encode(zoneImage, "png"));
+    NameTheZone(zoneFile);
+    Ui().CurrentQuestion.flags = flagDisplayZoneGreen;
+    const QRgb wanted = zoneImage.pixel(3, 4);
+    for (int bits : {1, 8, 16, 24, 32}) {
+        SCOPED_TRACE(testing::Message() << bits << "-bit picture");
+        QImage pictureImage = Noise(29, 17, random);
+        const std::string pictureFile = dir.Write("picture" + std::to_string(bits) + ".bmp",
+                                                  fixtures::Bmp(pictureImage, bits, random));
+        const QImage expected = MarkedPixelByPixel(pictureFile, zoneFile, qRed(wanted), -1,
+                                                   qBlue(wanted), flagDisplayZoneGreen);
+
+        ASSERT_TRUE(LoadNewPicture(pictureFile.c_str(), hwnd, instance, -1, -1, -1));
+        const HBITMAP shown = Ui().hPictureBitmap;
+        ASSERT_TRUE(
+            LoadNewPicture(pictureFile.c_str(), hwnd, instance, qRed(wanted), -1, qBlue(wanted)));
+        EXPECT_EQ(LoadedPicture(), expected);
+        if (bits >= 24) {
+            EXPECT_EQ(Ui().hPictureBitmap, shown) << "decoded a second time";
+        }
+
+        // Marked already (a zone shown with the question): the feedback marks it once.
+        ASSERT_TRUE(
+            LoadNewPicture(pictureFile.c_str(), hwnd, instance, qRed(wanted), -1, qBlue(wanted)));
+        EXPECT_EQ(LoadedPicture(), expected);
+    }
+}
+
+TEST_F(ZoneMarking, PictureChangedOnDiskSinceItWasShownIsDecodedAgain) {
+    QRandomGenerator random(77);
+    HWND hwnd = nullptr;
+    HINSTANCE instance = nullptr;
+    QImage zoneImage(8, 8, QImage::Format_RGB32);
+    zoneImage.fill(qRgb(255, 0, 0));
+    const std::string zoneFile = dir.Write("zone.bmp", fixtures::Bmp(zoneImage, 24, random));
+    NameTheZone(zoneFile);
+    Ui().CurrentQuestion.flags = 0;
+    QImage before(6, 6, QImage::Format_RGB32);
+    before.fill(qRgb(100, 100, 100));
+    const std::string pictureFile = dir.Write("picture.bmp", fixtures::Bmp(before, 24, random));
+    ASSERT_TRUE(LoadNewPicture(pictureFile.c_str(), hwnd, instance, -1, -1, -1));
+
+    QImage after(7, 5, QImage::Format_RGB32);
+    after.fill(qRgb(40, 80, 200));
+    dir.Write("picture.bmp", fixtures::Bmp(after, 24, random));
+    ASSERT_TRUE(LoadNewPicture(pictureFile.c_str(), hwnd, instance, 255, 0, 0));
+    EXPECT_EQ(LoadedPicture(), MarkedPixelByPixel(pictureFile, zoneFile, 255, 0, 0, 0));
+    EXPECT_EQ(LoadedPicture().size(), QSize(7, 5));
+}
+
+// A zone that cannot be loaded leaves the picture unmarked; a later marking
+// with a zone that loads still marks it exactly once.
+TEST_F(ZoneMarking, MissingZoneLeavesThePictureUnmarkedForALaterMarking) {
+    QRandomGenerator random(3);
+    HWND hwnd = nullptr;
+    HINSTANCE instance = nullptr;
+    QImage pictureImage(5, 3, QImage::Format_RGB32);
+    pictureImage.fill(qRgb(200, 120, 60));
+    const std::string pictureFile = dir.Write("p.bmp", fixtures::Bmp(pictureImage, 24, random));
+    Ui().CurrentQuestion.flags = 0;
+    NameTheZone((dir.Path() / "no-such-zone.bmp").string());
+    ASSERT_TRUE(LoadNewPicture(pictureFile.c_str(), hwnd, instance, 255, 0, 0));
+    EXPECT_EQ(GetPixel(Ui().hPictureDC, 2, 1), RGB(200, 120, 60));
+
+    QImage zoneImage(5, 3, QImage::Format_RGB32);
+    zoneImage.fill(qRgb(255, 0, 0));
+    NameTheZone(dir.Write("zone.bmp", fixtures::Bmp(zoneImage, 24, random)));
+    ASSERT_TRUE(LoadNewPicture(pictureFile.c_str(), hwnd, instance, 255, 0, 0));
+    EXPECT_EQ(GetPixel(Ui().hPictureDC, 2, 1), RGB(150, 90, 45));
+}
+
 }  // namespace
