@@ -57,7 +57,10 @@ std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t siz
     if (!declared.isValid() || declared.isEmpty() ||
         static_cast<std::int64_t>(declared.width()) * declared.height() > kMaxBmpPixels)
         return std::nullopt;
+    // Qt's JPEG reader decodes colour pictures into an image of this size and
+    // format when it is given one; other readers and formats make their own.
     QImage image;
+    if (format == PictureFormat::Jpeg) image = NewRgb32Image(declared.width(), declared.height());
     if (!reader.read(&image) || image.isNull()) return std::nullopt;
 
     if (image.hasAlphaChannel()) {
@@ -77,7 +80,7 @@ std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t siz
     int width = 0;
     int height = 0;
     pictures::OrientedSize(orientation, image.width(), image.height(), width, height);
-    QImage upright(width, height, QImage::Format_RGB32);
+    QImage upright = NewRgb32Image(width, height);
     if (upright.isNull()) return std::nullopt;
     pictures::Orient(orientation, reinterpret_cast<const std::uint32_t*>(image.constBits()),
                      image.width(), image.height(), image.bytesPerLine() / 4,

@@ -221,6 +221,34 @@ TEST_F(PictureFile, JpegIsTurnedUprightByEachExifOrientation) {
     DeleteObject(bitmap);
 }
 
+// A photo of several megapixels is decoded into memory of its own, and turned
+// upright into more of it: both must hold what Qt's reader gives.
+TEST_F(PictureFile, LargeJpegShowsWhatThisBuildsDecoderGives) {
+    const std::string plain = fixtures::Encode(fixtures::Gradient(1703, 1301), "jpeg");
+    for (int orientation : {1, 6}) {
+        SCOPED_TRACE(testing::Message() << "orientation " << orientation);
+        const std::string bytes = fixtures::WithExifOrientation(plain, orientation);
+        HBITMAP bitmap = Load("photo.jpg", bytes);
+        ASSERT_NE(bitmap, nullptr);
+        const QImage expected = QtDecoded(bytes, true);
+        DIBSECTION dib{};
+        ASSERT_EQ(GetObjectA(bitmap, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+        ASSERT_EQ(QSize(dib.dsBm.bmWidth, dib.dsBm.bmHeight), expected.size());
+        ASSERT_LT(dib.dsBmih.biHeight, 0) << "rows are held top-down";
+        const auto* bits = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
+        ASSERT_NE(bits, nullptr);
+        int wrong = 0;
+        for (int y = 0; y < expected.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
+            for (int x = 0; x < expected.width(); ++x)
+                wrong += (bits[static_cast<std::size_t>(y) * expected.width() + x] & 0xFFFFFF) !=
+                         (line[x] & 0xFFFFFF);
+        }
+        EXPECT_EQ(wrong, 0);
+        DeleteObject(bitmap);
+    }
+}
+
 TEST_F(PictureFile, BadAndHostileFilesFailWithoutHarm) {
     const std::string png = fixtures::Encode(fixtures::Gradient(40, 30), "png");
     const std::string jpeg = fixtures::Encode(fixtures::Gradient(40, 30), "jpeg");
