@@ -62,6 +62,29 @@ struct PixelRows {
     unsigned char* Row(int y) const { return top + y * stride; }
 };
 
+// Whether the rows of the DIB section `bitmap`, whose bits start at `first`,
+// run from the top down. GetObjectA cannot say: Windows reports the height of
+// a top-down DIB section as positive. So the first pixel in memory is changed
+// twice, and each time GDI is asked whether the top-left pixel changed with
+// it; two different values rule out a match by chance. The pixel is restored.
+// `bitmap` must not be selected into a device context.
+bool RowsRunDown(HBITMAP bitmap, unsigned char* first) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    GdiFlush();
+    const unsigned char blue = first[0];
+    bool down = previous != nullptr;
+    for (unsigned char flip : {0xFF, 0x55}) {
+        first[0] = static_cast<unsigned char>(blue ^ flip);
+        const COLORREF seen = GetPixel(dc, 0, 0);
+        down = down && seen != CLR_INVALID && GetBValue(seen) == first[0];
+    }
+    first[0] = blue;
+    if (previous != nullptr) SelectObject(dc, previous);
+    DeleteDC(dc);
+    return down;
+}
+
 bool DirectRows(HBITMAP bitmap, PixelRows& rows) {
     DIBSECTION dib{};
     if (bitmap == nullptr || GetObjectA(bitmap, sizeof(dib), &dib) != sizeof(dib)) return false;
@@ -81,7 +104,7 @@ bool DirectRows(HBITMAP bitmap, PixelRows& rows) {
     const std::ptrdiff_t stride =
         (static_cast<std::ptrdiff_t>(bm.bmWidth) * bm.bmBitsPixel + 31) / 32 * 4;
     auto* base = static_cast<unsigned char*>(bm.bmBits);
-    const bool bottomUp = dib.dsBmih.biHeight > 0;
+    const bool bottomUp = rows.height > 1 && !RowsRunDown(bitmap, base);
     rows.top = bottomUp ? base + (rows.height - 1) * stride : base;
     rows.stride = bottomUp ? -stride : stride;
     return true;

@@ -24,6 +24,7 @@
 #include "platform/PictureFile.h"
 #include "platform/WinApi.h"
 #include "platform/qt/TestSeams.h"
+#include "tests/support/PictureFixtures.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
@@ -183,13 +184,31 @@ Fixture& Shared() {
     return fixture;
 }
 
-void BM_LoadNewPictureWithZone(benchmark::State& state) {
-    Fixture& f = Shared();
+// Runs `load` once per iteration and reports the peak resident memory above
+// the resident size before each load, and the size of one full 32-bit copy.
+template <typename Load>
+void TimeLoads(benchmark::State& state, int width, int height, Load load) {
+    long peakKb = 0;
     for (auto _ : state) {
-        bool loaded = LoadNewPicture(f.picture.c_str(), f.hwnd, f.instance, 255, 0, 0);
+        state.PauseTiming();
+        const long before = StatusKb("VmRSS:");
+        ResetPeakMemory();
+        state.ResumeTiming();
+        bool loaded = load();
+        state.PauseTiming();
+        peakKb = std::max(peakKb, StatusKb("VmHWM:") - before);
+        state.ResumeTiming();
         if (!loaded) state.SkipWithError("the picture did not load");
         benchmark::DoNotOptimize(loaded);
     }
+    state.counters["peak_MB_above_before"] = static_cast<double>(peakKb) / 1024.0;
+    state.counters["full_copy_MB"] = width * 4.0 * height / (1024.0 * 1024.0);
+}
+
+void BM_LoadNewPictureWithZone(benchmark::State& state) {
+    Fixture& f = Shared();
+    TimeLoads(state, kWidth, kHeight,
+              [&] { return LoadNewPicture(f.picture.c_str(), f.hwnd, f.instance, 255, 0, 0); });
 }
 BENCHMARK(BM_LoadNewPictureWithZone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -262,6 +281,22 @@ void BM_LoadNewPictureJpeg12MP(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LoadNewPictureJpeg12MP)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The same photo as a phone stores it held upright: on its side, with EXIF
+// orientation 6, so that it is turned after decoding.
+void BM_LoadNewPictureJpeg12MPUpright(benchmark::State& state) {
+    Fixture& f = Shared();
+    static std::string turned;
+    if (turned.empty()) {
+        std::ifstream in(f.jpeg, std::ios::binary);
+        std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        turned = (f.folder / "photo-orientation-6.jpg").string();
+        std::ofstream(turned, std::ios::binary) << fixtures::WithExifOrientation(bytes, 6);
+    }
+    TimeLoads(state, kWidth, kHeight,
+              [&] { return LoadNewPicture(turned.c_str(), f.hwnd, f.instance, -1, -1, -1); });
+}
+BENCHMARK(BM_LoadNewPictureJpeg12MPUpright)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The decoder's own time for the same JPEG: Qt's reader from the bytes in memory.
 void BM_JpegDecoderAlone(benchmark::State& state) {

@@ -358,7 +358,9 @@ int GetObjectA(HANDLE object, int size, LPVOID out) {
     dib.dsBm = info;
     dib.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
     dib.dsBmih.biWidth = image.width();
-    dib.dsBmih.biHeight = -image.height();
+    // Positive although the rows run from the top down: Windows reports the
+    // height of every DIB section so, and the program must not rely on the sign.
+    dib.dsBmih.biHeight = image.height();
     dib.dsBmih.biPlanes = 1;
     dib.dsBmih.biBitCount = 32;
     dib.dsBmih.biCompression = BI_RGB;

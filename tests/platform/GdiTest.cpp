@@ -138,6 +138,24 @@ TEST_F(Gdi, BitmapObjectDescribesItsSize) {
     EXPECT_EQ(info.bmHeight, 360);
     EXPECT_EQ(info.bmWidthBytes, 1920);
     EXPECT_EQ(GetObjectA(reinterpret_cast<HANDLE>(0x12345), sizeof(info), &info), 0);
+
+    // A top-down DIB section: its bits as made, its height positive as Windows reports it.
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    header.bmiHeader.biWidth = 3;
+    header.bmiHeader.biHeight = -2;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    header.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(section, nullptr);
+    DIBSECTION dib{};
+    ASSERT_EQ(GetObjectA(section, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+    EXPECT_EQ(dib.dsBm.bmBits, bits);
+    EXPECT_EQ(dib.dsBmih.biHeight, 2);
+    EXPECT_EQ(dib.dsBm.bmHeight, 2);
+    EXPECT_TRUE(DeleteObject(section));
 }
 
 TEST_F(Gdi, MulDivRoundsHalfAwayFromZero) {

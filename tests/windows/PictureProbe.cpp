@@ -2,15 +2,59 @@
 // the command line: "name width height" and one line of pixels as rrggbb,
 // row by row from the top, or "name none" when it cannot be loaded. Built on
 // both builds, so a script can compare the Windows decoding with the Linux one.
+// `--mark=ZONE,RED,GREEN,BLUE,FLAGS` before a name shows that picture as the
+// feedback to a zone question does: loaded by the program with the zone
+// marked (-1 for any component; FLAGS the question's flag bits).
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/PictureFile.h"
 #include "platform/WinApi.h"
+#include "ui/Picture.h"
+#include "ui/UiState.h"
+
+namespace {
+
+// The picture `name` as the program marks it with the zone of `mark`; null
+// when the arguments are not understood.
+HBITMAP MarkedPicture(const char* mark, const char* name) {
+    char zone[1024] = {};
+    int red = 0, green = 0, blue = 0;
+    unsigned flags = 0;
+    if (std::sscanf(mark, "%1023[^,],%d,%d,%d,%u", zone, &red, &green, &blue, &flags) != 5)
+        return nullptr;
+    UiState& ui = Ui();
+    ui.ZoneName.reset(new char[std::strlen(zone) + 1]);
+    std::strcpy(ui.ZoneName.get(), zone);
+    ui.CurrentQuestion.flags = flags;
+    HWND hwnd = nullptr;
+    HINSTANCE instance = nullptr;
+    LoadNewPicture(name, hwnd, instance, -1, -1, -1);  // the question, then its feedback
+    LoadNewPicture(name, hwnd, instance, red, green, blue);
+    // Out of its device context, so that its rows can be read.
+    DeleteDC(ui.hPictureDC);
+    ui.hPictureDC = nullptr;
+    HBITMAP bitmap = ui.hPictureBitmap;
+    ui.hPictureBitmap = nullptr;
+    ui.UnmarkedPictureFile.clear();
+    return bitmap;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const char* mark = nullptr;
     for (int i = 1; i < argc; ++i) {
-        HBITMAP bitmap = LoadPictureFile(nullptr, argv[i]);
+        if (std::strncmp(argv[i], "--mark=", 7) == 0) {
+            mark = argv[i] + 7;
+            continue;
+        }
+        HBITMAP bitmap =
+            mark != nullptr ? MarkedPicture(mark, argv[i]) : LoadPictureFile(nullptr, argv[i]);
+        mark = nullptr;
         BITMAP size{};
         if (bitmap == nullptr || GetObjectA(bitmap, sizeof(size), &size) == 0) {
             std::printf("%s none\n", argv[i]);

@@ -3,7 +3,9 @@
 # Imaging Component, under Wine) and the Linux build's (Qt): BMP and PNG
 # must give the same pixels exactly, JPEG the same size and nearly the same
 # pixels, every EXIF orientation the same upright picture, and hostile
-# files must fail on both.
+# files must fail on both. Zones marked on pictures of every kind, bitmaps
+# copied to 32 bits and bitmaps marked as they are, must give the same pixels
+# on both builds.
 # Usage: picture_test.sh path/to/windows/quillfin_picture_probe.exe path/to/linux/quillfin_picture_probe
 set -uo pipefail
 TEST_NAME="picture formats across the builds"
@@ -39,16 +41,39 @@ payload = b'Exif\x00\x00' + tiff
 open('orient%d.jpg' % o, 'wb').write(j[:2] + b'\xff\xe1' + struct.pack('>H', len(payload) + 2) + payload + j[2:])
 PY
 done
+# Zone marking as the feedback shows it: pictures with a palette (4 and 8 bits),
+# 24 bits and PNG, zones of 1 and 24 bits smaller and larger than the picture.
+convert -size 37x23 gradient:red-blue -type palette bmp3:pal8-37.bmp
+convert -size 17x9 xc:black -fill red -draw "rectangle 2,2 8,6" -type palette bmp3:zone1.bmp
+convert -size 41x25 xc:black -fill "rgb(0,255,0)" -draw "rectangle 5,3 30,20" \
+    -type truecolor bmp3:zone24.bmp
+for f in pal8.bmp pal8-37.bmp rgb24.bmp palette.png; do
+    cp "$f" "marked-1-$f"
+    cp "$f" "marked-24-$f"
+done
+marked="--mark=zone1.bmp,255,0,0,5 marked-1-pal8.bmp --mark=zone1.bmp,255,-1,-1,2 marked-1-pal8-37.bmp
+    --mark=zone1.bmp,255,0,0,7 marked-1-rgb24.bmp --mark=zone1.bmp,-1,-1,0,1 marked-1-palette.png
+    --mark=zone24.bmp,0,255,0,5 marked-24-pal8.bmp --mark=zone24.bmp,0,255,0,0 marked-24-pal8-37.bmp
+    --mark=zone24.bmp,-1,255,-1,2 marked-24-rgb24.bmp --mark=zone24.bmp,0,255,0,7 marked-24-palette.png"
 head -c 40 rgb.png >cut.png
 printf 'BM not a bitmap' >junk.bmp
-exact="rgb.png alpha.png palette.png grey.png pal8.bmp rgb24.bmp cut.png junk.bmp"
+exact="rgb.png alpha.png palette.png grey.png pal8.bmp pal8-37.bmp rgb24.bmp cut.png junk.bmp"
 # 16 bits per component are brought to 8 by each system's own rounding.
 deep="grey16.png"
 photos="grey.jpg colour.jpg orient1.jpg orient2.jpg orient3.jpg orient4.jpg orient5.jpg orient6.jpg orient7.jpg orient8.jpg"
 
-"$linux" $exact $deep $photos >linux.txt || Fail "the Linux probe failed"
+"$linux" $exact $deep $photos $marked >linux.txt || Fail "the Linux probe failed"
 StartWine
-"$WINE" "$exe" $exact $deep $photos 2>/dev/null | tr -d '\r' >windows.txt || Fail "the Windows probe failed"
+"$WINE" "$exe" $exact $deep $photos $marked 2>/dev/null | tr -d '\r' >windows.txt ||
+    Fail "the Windows probe failed"
+# The marked pictures must show the zone: each differs from the picture unmarked.
+for f in pal8.bmp pal8-37.bmp rgb24.bmp palette.png; do
+    for z in 1 24; do
+        [ "$(grep -A1 "^marked-$z-$f " linux.txt | tail -1)" != "$(grep -A1 "^$f " linux.txt | tail -1)" ] ||
+            Fail "marked-$z-$f shows no zone"
+    done
+done
+exact="$exact $(echo "$marked" | tr ' ' '\n' | grep '^marked-' | tr '\n' ' ')"
 
 status=0
 for f in $exact $deep $photos; do
