@@ -184,6 +184,10 @@ void LayoutWindow() {
     } else {
         ui.iPictureHeight = 0;
     }
+    // The picture now stands as loaded at this size, and nothing below draws
+    // over it: a redraw asked for before this layout would only repeat it, and
+    // scaling a large picture down is the slowest drawing the window does.
+    ui.bRedrawPicture = false;
 
     const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
     const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
