@@ -247,6 +247,11 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QIm
             put(count, [&](unsigned k) {
                 return four ? ((k % 2 == 0) ? (value >> 4) : (value & 0x0F)) : value;
             });
+            // Past the row's end only an escape can matter (x grows until the
+            // next end of line), so further runs are passed over at once.
+            if (x >= width) {
+                while (i + 2 <= size && data[i] != 0) i += 2;
+            }
             continue;
         }
         switch (value) {
@@ -357,10 +362,19 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
         return image;
     }
     if (static_cast<off_t>(bytes.size()) < info.st_size) {
+        // The whole file, in memory that costs no fault per small page: run-length
+        // data may fill a hundred megabytes.
+        LargeBytes whole(static_cast<std::size_t>(info.st_size));
+        if (whole.data() == nullptr) {
+            std::fclose(file);
+            return std::nullopt;
+        }
         const std::size_t head = bytes.size();
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t got = std::fread(bytes.data() + head, 1, bytes.size() - head, file);
-        bytes.resize(head + got);  // a file that shrank meanwhile decodes as truncated
+        std::memcpy(whole.data(), bytes.data(), head);
+        std::size_t got = std::fread(whole.data() + head, 1, whole.size() - head, file);
+        std::fclose(file);
+        // A file that shrank meanwhile decodes as truncated.
+        return DecodeBmp(whole.data(), head + got, bitsPerPixel);
     }
     std::fclose(file);
     return DecodeBmp(bytes.data(), bytes.size(), bitsPerPixel);

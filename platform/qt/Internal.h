@@ -205,6 +205,25 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // several times what decoding into it does.
 QImage NewRgb32Image(int width, int height);
 
+// `size` bytes of fresh, uninitialised memory, held the same way as a large
+// image's pixels; data() is null when the memory cannot be had.
+class LargeBytes {
+public:
+    explicit LargeBytes(std::size_t size);
+    ~LargeBytes();
+    LargeBytes(const LargeBytes&) = delete;
+    LargeBytes& operator=(const LargeBytes&) = delete;
+
+    unsigned char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    unsigned char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::unique_ptr<unsigned char[]> small_;
+    void* mapping_ = nullptr;
+};
+
 // The largest picture accepted, in pixels: room for a 50-megapixel photo.
 constexpr std::int64_t kMaxBmpPixels = 64LL * 1024 * 1024;
 // The file a name from the program opens: the bytes as given, then as

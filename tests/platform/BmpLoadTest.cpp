@@ -257,6 +257,27 @@ TEST_F(BmpLoad, OneBitPicturesUseTheirTwoColours) {
     EXPECT_EQ(Pixels(bitmap)[0], expected);
 }
 
+// Runs that go past the row's end are cut there; every escape after them
+// (a literal run, a move, the end of the line) still counts.
+TEST_F(BmpLoad, RunsPastTheRowEndAreCutAndEscapesStillCount) {
+    const int red = IndexOf(kRed), green = IndexOf(kGreen), blue = IndexOf(kBlue);
+    const int white = IndexOf(kWhite);
+    std::string data = Bytes({6, red, 3, green}) +                 // 4 red, the rest cut
+                       Bytes({0, 3, blue, white, green, 0}) +      // a literal run, cut
+                       Bytes({200, blue}) + Bytes({0, 2, 0, 1}) +  // a move one row up
+                       Bytes({2, white}) + Bytes({0, 0}) +         // cut, end of line
+                       Bytes({0, 3, IndexOf(kYellow), IndexOf(kCyan), IndexOf(kMagenta), 0}) +
+                       Bytes({0, 1});
+    HBITMAP bitmap = Load(dir.Write("runs.bmp", Bmp(40, 4, 3, 8, 1, kPalette, data, {}, 8)));
+    ASSERT_NE(bitmap, nullptr);
+    const std::vector<std::vector<std::uint32_t>> expected = {
+        {kYellow, kCyan, kMagenta, kBlack},
+        {kBlack, kBlack, kBlack, kBlack},
+        {kRed, kRed, kRed, kRed},
+    };
+    EXPECT_EQ(Pixels(bitmap), expected);
+}
+
 TEST_F(BmpLoad, BadFilesFailQuickly) {
     std::string good = Bmp(40, 5, 2, 24, 0, {}, Rows24(false));
     std::string huge = Bmp(40, 100000, 100000, 24, 0, {}, std::string(64, '\0'));
