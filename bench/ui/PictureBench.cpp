@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ui/BenchPictures.h"
 #include "platform/PictureFile.h"
 #include "platform/WinApi.h"
 #include "platform/qt/TestSeams.h"
@@ -32,39 +33,12 @@
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
+using bench::kHeight;
+using bench::kWidth;
+using bench::Put32;
 
-void Put32(std::string& s, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-// A 24-bit picture; with `zone`, the top-left quarter is red and the rest black.
 std::string WriteBmp(const std::filesystem::path& path, bool zone) {
-    std::string file = "BM";
-    std::uint32_t size = 54 + kWidth * 3 * kHeight;
-    Put32(file, size);
-    Put32(file, 0);
-    Put32(file, 54);
-    Put32(file, 40);
-    Put32(file, kWidth);
-    Put32(file, kHeight);
-    file += {1, 0, 24, 0};
-    for (int i = 0; i < 6; ++i) Put32(file, 0);
-    file.reserve(size);
-    for (int y = kHeight - 1; y >= 0; --y) {
-        for (int x = 0; x < kWidth; ++x) {
-            bool inZone = x < kWidth / 2 && y < kHeight / 2;
-            if (zone) {
-                file += inZone ? std::string{0, 0, static_cast<char>(255)} : std::string(3, '\0');
-            } else {
-                file += {static_cast<char>(x % 256), static_cast<char>(y % 256),
-                         static_cast<char>((x + y) % 256)};
-            }
-        }
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(file.data(), static_cast<std::streamsize>(file.size()));
+    bench::WriteFile(path.string(), bench::BmpBytes(zone));
     return path.string();
 }
 
@@ -106,13 +80,8 @@ std::string WriteHostileRle(const std::filesystem::path& path, std::size_t size)
 
 // The whole file into a new buffer: what reading it costs any loader.
 std::size_t ReadFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return 0;
-    std::fseek(file, 0, SEEK_END);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::ftell(file)));
-    std::fseek(file, 0, SEEK_SET);
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    std::vector<unsigned char> bytes;
+    const std::size_t got = bench::ReadFileInto(path, bytes);
     benchmark::DoNotOptimize(bytes.data());
     return got;
 }
@@ -120,13 +89,7 @@ std::size_t ReadFile(const std::string& path) {
 // The whole file into `bytes`, a buffer kept from earlier reads: what copying
 // it out of the page cache costs, without the new memory's page faults.
 std::size_t ReadFileInto(const std::string& path, std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return 0;
-    std::fseek(file, 0, SEEK_END);
-    bytes.resize(static_cast<std::size_t>(std::ftell(file)));
-    std::fseek(file, 0, SEEK_SET);
-    std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    const std::size_t got = bench::ReadFileInto(path, bytes);
     benchmark::DoNotOptimize(bytes.data());
     return got;
 }

@@ -12,60 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/ui/BenchPictures.h"
 #include "platform/WinApi.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
 
 namespace {
-
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-
-void Put32(std::string& s, unsigned v) {
-    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-// A 24-bit picture; with `zone`, the top-left quarter is red and the rest black.
-bool WriteBmp(const std::string& path, bool zone) {
-    std::string file = "BM";
-    const unsigned size = 54 + kWidth * 3 * kHeight;
-    Put32(file, size);
-    Put32(file, 0);
-    Put32(file, 54);
-    Put32(file, 40);
-    Put32(file, kWidth);
-    Put32(file, kHeight);
-    file += {1, 0, 24, 0};
-    for (int i = 0; i < 6; ++i) Put32(file, 0);
-    file.reserve(size);
-    for (int y = kHeight - 1; y >= 0; --y) {
-        for (int x = 0; x < kWidth; ++x) {
-            if (zone) {
-                const bool inZone = x < kWidth / 2 && y < kHeight / 2;
-                file += {0, 0, static_cast<char>(inZone ? 255 : 0)};
-            } else {
-                file += {static_cast<char>(x % 256), static_cast<char>(y % 256),
-                         static_cast<char>((x + y) % 256)};
-            }
-        }
-    }
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) return false;
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    return std::fclose(out) == 0 && written;
-}
-
-std::size_t ReadFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return 0;
-    std::fseek(file, 0, SEEK_END);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(std::ftell(file)));
-    std::fseek(file, 0, SEEK_SET);
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    return got;
-}
 
 // Every message waiting, each through the program's loop pass, paints included.
 void Pump() {
@@ -100,7 +53,8 @@ int main(int argc, char** argv) {
     const std::string picture = folder + "timing-photo.bmp";
     const std::string zone = folder + "timing-zone.bmp";
     const std::string quiz = folder + "timing-quiz.txt";
-    if (!WriteBmp(picture, false) || !WriteBmp(zone, true)) {
+    if (!bench::WriteFile(picture, bench::BmpBytes(false)) ||
+        !bench::WriteFile(zone, bench::BmpBytes(true))) {
         std::printf("could not write the pictures into %s\n", folder.c_str());
         return 2;
     }
@@ -130,8 +84,8 @@ int main(int argc, char** argv) {
     const std::string shown = ui.PictureName.get();
 
     Time("read picture and zone files (floor)", runs,
-         [&] { return ReadFile(picture) > 0 && ReadFile(zone) > 0; });
-    Time("read picture file (floor)", runs, [&] { return ReadFile(picture) > 0; });
+         [&] { return bench::ReadFile(picture) > 0 && bench::ReadFile(zone) > 0; });
+    Time("read picture file (floor)", runs, [&] { return bench::ReadFile(picture) > 0; });
     Time("LoadNewPicture with zone", runs,
          [&] { return LoadNewPicture(shown.c_str(), ui.hwndMain, ui.hAppInstance, 255, 0, 0); });
     Time("LoadNewPicture without zone", runs,
