@@ -276,6 +276,16 @@ TEST_F(BmpLoad, RunsPastTheRowEndAreCutAndEscapesStillCount) {
         {kRed, kRed, kRed, kRed},
     };
     EXPECT_EQ(Pixels(bitmap), expected);
+
+    // The same after nine megabytes of runs past the end of the bottom row:
+    // a file that large is read whole into memory of its own.
+    std::string padded = data;
+    std::string filler(9 << 20, static_cast<char>(green));  // runs of 255 green pixels
+    for (std::size_t i = 0; i < filler.size(); i += 2) filler[i] = static_cast<char>(255);
+    padded.insert(4, filler);
+    bitmap = Load(dir.Write("long-runs.bmp", Bmp(40, 4, 3, 8, 1, kPalette, padded, {}, 8)));
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(Pixels(bitmap), expected);
 }
 
 TEST_F(BmpLoad, BadFilesFailQuickly) {
