@@ -3,25 +3,7 @@
 # client area and colour checks on them. Sourced by the test scripts; every
 # wait has a timeout, so a hung program fails the test instead of the run.
 
-# Wine from Debian's wine64 package; the "wine" launcher also works when
-# only the 64-bit half is installed, but it warns about the missing other half.
-WineBinary() {
-    if command -v wine64 >/dev/null; then
-        command -v wine64
-    elif [ -x /usr/lib/wine/wine64 ]; then
-        echo /usr/lib/wine/wine64
-    else
-        command -v wine
-    fi
-}
-
-WineserverBinary() {
-    if command -v wineserver >/dev/null; then
-        command -v wineserver
-    else
-        echo /usr/lib/wine/wineserver
-    fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/WinePrefix.sh"
 
 Fail() {
     echo "${TEST_NAME:-wine test}: $*" >&2
@@ -39,17 +21,6 @@ StartDisplay() {
     local number
     read -r -t 20 number <"$fifo" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
     export DISPLAY=":$number"
-}
-
-# A fresh 64-bit Wine prefix in $WORK, quiet and without the Mono and Gecko
-# installers. Sets WINE.
-StartWine() {
-    export WINEPREFIX="$WORK/prefix" WINEARCH=win64 WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
-    WINE=$(WineBinary)
-    [ -n "$WINE" ] || Fail "wine is not installed"
-    timeout 180 "$WINE" wineboot -i >"$WORK/wineboot.log" 2>&1 ||
-        Fail "wineboot failed: $(tail -5 "$WORK/wineboot.log")"
 }
 
 # Ends what this session started: the prefix's Wine processes, then the display.
