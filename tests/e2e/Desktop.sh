@@ -132,6 +132,18 @@ WaitGone() {
     Fail "window $id ($(xdotool getwindowname "$id" 2>/dev/null)) did not close"
 }
 
+# Waits until a file exists and is not empty. A program writes what a file
+# dialog chose after the dialog has gone from the screen, and under load
+# (Wine's above all) that can be a moment later.
+WaitForFile() {
+    local file="$1" seconds="$2" _
+    for _ in $(seq 1 $((seconds * 10))); do
+        [ -s "$file" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # ---- hands ------------------------------------------------------------
 
 # A key held as a hand holds it: down, about 120 ms, up.

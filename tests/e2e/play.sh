@@ -330,7 +330,8 @@ StepClickThenType() {
 StepSaveThenLoad() {
     Menu f s
     ChooseFile "Save As" "$WORK/quiz/saved.qfr"
-    [ -f "$WORK/quiz/saved.qfr" ] || Fail "Save round wrote no file"
+    WaitForFile "$WORK/quiz/saved.qfr" 10 ||
+        Fail "Save round wrote no file; the folder holds: $(ls -A "$WORK/quiz" | tr '\n' ' ')"
     NeverShows 1 "the Enter that closed the save dialog answered the question" \
         eval '! { SchemeIs "$BLUE" && PictureIs "$PLUM" && BoxHasText; }'
     TapKey Return
