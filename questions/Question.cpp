@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "questions/Tolerance.h"
 #include "rules/FileReader.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
@@ -264,6 +265,8 @@ void clQuestion::DisplayAllInConsole() const {
         if (flags & flagDisplayZoneBlue) out << "Display zone Blue, ";
         if (flags & flagDisplayZoneInQuestion) out << "Display zone in question, ";
         if (flags & flagAllAnswers) out << "Must give " << answersNeeded << " answers, ";
+        if (flags & flagAcceptAccents) out << "Accepts accents, ";
+        if (flags & flagAcceptTypos) out << "Accepts one typo, ";
     }
     out << "\nZone colour: \nR = " << zr << " G = " << zg << " B = " << zb;
     out.flush();
@@ -400,6 +403,7 @@ void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
             if (word.bit == flagAllAnswers) answersNeeded = answerAntal;
         }
     }
+    flags |= ReadWholeFlagWords(questionFile, flagsPosition);
     if (!(flags & (flagDisplayZoneRed | flagDisplayZoneGreen | flagDisplayZoneBlue))) {
         flags |= flagDisplayZoneRed | flagDisplayZoneBlue;
     }

@@ -14,6 +14,9 @@ constexpr std::uint32_t flagDisplayZoneGreen = 0x04;
 constexpr std::uint32_t flagDisplayZoneBlue = 0x08;
 constexpr std::uint32_t flagDisplayZoneInQuestion = 0x10;
 constexpr std::uint32_t flagAllAnswers = 0x20;
+// Set by the whole words `acc` and `typo` of the flags section (questions/Tolerance.h).
+constexpr std::uint32_t flagAcceptAccents = 0x40;
+constexpr std::uint32_t flagAcceptTypos = 0x80;
 
 // Where the parse of one block found its items: byte offsets in the file,
 // -1 for what was not found or not looked for.
