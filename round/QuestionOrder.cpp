@@ -376,6 +376,7 @@ clQuestionOrder::~clQuestionOrder() {
 }
 
 int clQuestionOrder::LoadQuestionFile(const char* name) {
+    memory.Start(false);
     delete[] order;
     order = nullptr;
     qantal = 0;
@@ -481,6 +482,7 @@ int clQuestionOrder::SaveRoundFile(const char* name) {
 
 int clQuestionOrder::LoadRoundFile(const char* name) {
     char* copy = CopyName(name);  // before freeing: name may be sfile itself
+    memory.Start(true);
     delete[] order;
     delete[] qfile;
     delete[] sfile;

@@ -6,6 +6,8 @@
 // can report (an empty round when nothing usable was read).
 #pragma once
 
+#include "round/RoundMemory.h"
+
 // One position of the round. stat: 0 not yet answered, 1 answered correctly,
 // 2 last answered wrongly.
 struct OrderEntry {
@@ -84,4 +86,7 @@ public:
     char* qfile;
     char* sfile;
     int qantal;
+    // The answers of this round: started afresh by LoadQuestionFile, and by
+    // LoadRoundFile marked as counting from the load. Never saved.
+    clRoundMemory memory;
 };
