@@ -1,12 +1,14 @@
 // A fuzzed question file: counted as a round does, every block parsed, and
-// answers tested with texts taken from the input.
+// answers tested and judged with texts taken from the input.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "fuzz/FuzzSupport.h"
 #include "questions/Question.h"
+#include "questions/Tolerance.h"
 #include "round/QuestionOrder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,8 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = -1; n <= blocks + 3; ++n) {
         if (!question.GetQuestion(path.c_str(), n)) continue;
         question.TestAnswer(typed.c_str(), static_cast<int>(typed.size()) + 1);
-        question.TestAnswer(typed.c_str(),
-                            256 < typed.size() + 1 ? 256 : static_cast<int>(typed.size()) + 1);
+        const int limited = 256 < typed.size() + 1 ? 256 : static_cast<int>(typed.size()) + 1;
+        const int exact = question.TestAnswer(typed.c_str(), limited);
+        // The judgement keeps every exact match as TestAnswer finds it.
+        const Judgement judged = JudgeAnswer(question, typed.c_str(), limited);
+        if (exact > 0 && (!judged.correct || judged.answer != exact)) std::abort();
+        if (judged.answer < 0 || judged.answer > question.ReturnAnswerAntal()) std::abort();
         for (int k = -1; k <= question.ReturnAnswerAntal(); ++k) {
             int length = 0;
             delete[] question.GiveAnswer(k, &length);

@@ -134,8 +134,17 @@ Judgement JudgeAnswer(const clQuestion& question, const char* given, int size) {
         }
     }
     if (question.HaveFlag(flagAcceptTypos)) {
-        if (const int answer = first(NearMissKind::Typo, kTypoAcceptingLetters)) {
-            return {true, NearMissKind::Typo, answer};
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            if (kinds[i] != NearMissKind::Typo ||
+                CountAnswerLetters(texts[i]) < kTypoAcceptingLetters) {
+                continue;
+            }
+            // Case stays strict: the one typo may not be a letter in the
+            // wrong case, which ignoring case would not count as a typo.
+            if (caseSensitive && CompareNearly(typed, texts[i], false) != NearMissKind::Typo) {
+                continue;
+            }
+            return {true, NearMissKind::Typo, static_cast<int>(i) + 1};
         }
     }
     for (NearMissKind kind : {NearMissKind::Case, NearMissKind::Accent, NearMissKind::Punctuation,

@@ -53,5 +53,6 @@ struct Judgement {
 // when TestAnswer finds nothing: with flagAcceptAccents the first answer
 // whose kind (CompareNearly) is Accent is accepted; failing that, with
 // flagAcceptTypos the first answer of at least kTypoAcceptingLetters letters
-// whose kind is Typo. A difference in case alone is never accepted.
+// whose kind is Typo. With flagCaseSensitive no letter in the wrong case is
+// accepted, neither alone nor as the one typo.
 Judgement JudgeAnswer(const clQuestion& question, const char* given, int size);

@@ -122,6 +122,8 @@ TEST(Tolerance, FlagWordsAndJudgement) {
         {" cs acc", {"G\344vle"}, "gavle", {false, K::Typo, 1}},
         {" cs typo", {"Paris"}, "paris", {false, K::Case, 1}},
         {" cs typo", {"Paris"}, "Parsi", {true, K::Typo, 1}},
+        {" cs typo", {"London"}, "l\363ndon", {false, K::Typo, 1}},  // ó is free, l is not
+        {" typo", {"London"}, "L\363ndn", {true, K::Typo, 1}},
         // An accent beats a typo of an earlier answer.
         {" acc typo", {"Pariss", "P\341ris"}, "Paris", {true, K::Accent, 2}},
         // Whole words only; the older words are still found anywhere.
