@@ -84,6 +84,11 @@ TEST(RoundMemory, TriesWrongAnswersAndSummaryOrder) {
     EXPECT_EQ(Texts(summary[1].wrongAnswers), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(Texts(summary[2].wrongAnswers), (std::vector<std::string>{"10,20", "10,21"}));
     EXPECT_EQ(Texts(summary[3].wrongAnswers), (std::vector<std::string>{"x"}));
+
+    // A repeat is one whatever the judgement; a near miss is wrong.
+    EXPECT_EQ(VerdictOf({true, NearMissKind::Typo, 2}, true), V::Repeat);
+    EXPECT_EQ(VerdictOf({true, NearMissKind::Typo, 2}, false), V::RightByTypo);
+    EXPECT_EQ(VerdictOf({false, NearMissKind::Accent, 1}, false), V::Wrong);
 }
 
 TEST(RoundMemory, SummaryKeepsTheTenWithTheMostTries) {
@@ -98,27 +103,6 @@ TEST(RoundMemory, SummaryKeepsTheTenWithTheMostTries) {
     EXPECT_EQ(summary.front().tries, 12);
     EXPECT_EQ(summary.back().questionNo, 2);  // question 1, with the fewest tries, is left out
     EXPECT_EQ(m.RightAtFirstTry(), 0);
-}
-
-TEST(RoundMemory, VerdictOfAJudgement) {
-    struct Case {
-        Judgement judgement;
-        bool repeat;
-        V verdict;
-    };
-    const Case cases[] = {
-        {{true, NearMissKind::None, 1}, false, V::Right},
-        {{true, NearMissKind::Accent, 1}, false, V::RightByAccent},
-        {{true, NearMissKind::Typo, 2}, false, V::RightByTypo},
-        {{true, NearMissKind::Typo, 2}, true, V::Repeat},
-        {{false, NearMissKind::Accent, 1}, false, V::Wrong},
-        {{false, NearMissKind::None, 0}, false, V::Wrong},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.verdict));
-        EXPECT_EQ(VerdictOf(c.judgement, c.repeat), c.verdict);
-        EXPECT_EQ(IsRight(c.verdict), c.verdict != V::Wrong && c.verdict != V::Repeat);
-    }
 }
 
 // The memory belongs to the round: a new or restarted round starts it afresh,
