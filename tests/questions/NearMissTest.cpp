@@ -86,6 +86,24 @@ TEST(NearMiss, KindsOrderAndTies) {
     }
 }
 
+// The accent table and no other: sixty letters lose an accent, upper case to
+// upper and lower to lower; letters without a base letter stay as they are.
+TEST(NearMiss, AccentTableOnly) {
+    int changed = 0;
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        if (AccentBase(byte) == byte) continue;
+        ++changed;
+        const unsigned char base = AccentBase(byte);
+        EXPECT_TRUE((base >= 'A' && base <= 'Z') || (base >= 'a' && base <= 'z')) << b;
+        EXPECT_EQ(base >= 'a', byte == 0xFF || (byte >= 0x9A && byte <= 0x9E) || byte >= 0xE0) << b;
+    }
+    EXPECT_EQ(changed, 60);
+    for (unsigned char kept : {0xC6, 0xE6, 0x8C, 0x9C, 0xDF, 0xD0, 0xF0, 0xDE, 0xFE, 0xD7, 0xF7}) {
+        EXPECT_EQ(AccentBase(kept), kept) << int(kept);
+    }
+}
+
 // The stored-question form keeps TestAnswer's limits: a typed text must end
 // within `size` bytes and an answer must be one TestAnswer could match.
 TEST(NearMiss, StoredAnswersWithinTheCompareLimit) {
