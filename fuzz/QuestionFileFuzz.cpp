@@ -38,6 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Judgement judged = JudgeAnswer(question, typed.c_str(), limited);
         if (exact > 0 && (!judged.correct || judged.answer != exact)) std::abort();
         if (judged.answer < 0 || judged.answer > question.ReturnAnswerAntal()) std::abort();
+        // A wrong answer is judged the near miss the classifier names.
+        const NearMiss miss = FindNearMiss(question, typed.c_str(), limited);
+        if (!judged.correct && (miss.kind != judged.kind || miss.answer != judged.answer)) {
+            std::abort();
+        }
         for (int k = -1; k <= question.ReturnAnswerAntal(); ++k) {
             int length = 0;
             delete[] question.GiveAnswer(k, &length);
