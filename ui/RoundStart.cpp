@@ -73,21 +73,22 @@ void TakeUp(clQuestionOrder& trial) {
     Ui().QuizState = kQuizNextQuestion;
 }
 
+constexpr const char* kCheckLine = "quillfin-check shows the fault in the question file.";
+
+// Which question, and the line where its block starts.
+std::string QuestionPlace(const char* questionFile, int questionNo) {
+    const int line = clQuestion::FindQuestionLine(questionFile, questionNo);
+    return "Question " + std::to_string(questionNo) +
+           (line > 0 ? " (its block starts on line " + std::to_string(line) + ")"
+                     : " (the file has no such question)");
+}
+
 }  // namespace
 
 std::string UnreadableQuestionLines(const char* questionFile, int questionNo) {
     if (questionFile == nullptr) return "No question file is loaded.";
-    std::string lines;
-    if (questionNo >= 1) {
-        const int line = clQuestion::FindQuestionLine(questionFile, questionNo);
-        lines = "Question " + std::to_string(questionNo) +
-                (line > 0 ? " (its block starts on line " + std::to_string(line) + ")"
-                          : " (the file has no such question)") +
-                "\n";
-    }
-    lines += "Question file: " + FileNameAsText(questionFile) +
-             "\nquillfin-check shows the fault in the question file.";
-    return lines;
+    std::string lines = questionNo >= 1 ? QuestionPlace(questionFile, questionNo) + "\n" : "";
+    return lines + "Question file: " + FileNameAsText(questionFile) + "\n" + kCheckLine;
 }
 
 bool StartNewRound(const char* questionFile) {
@@ -103,8 +104,9 @@ bool StartNewRound(const char* questionFile) {
     // The file's first question, and the one drawn to be asked first.
     for (int questionNo : {1, trial.ReturnQuestionNo(0)}) {
         if (!CanTakeUp(questionFile, questionNo)) {
+            // The file named is the question file itself.
             Refuse(kNewRoundTitle, kQuestionUnreadable, questionFile,
-                   UnreadableQuestionLines(questionFile, questionNo));
+                   QuestionPlace(questionFile, questionNo) + "\n" + kCheckLine);
             return false;
         }
     }

@@ -260,12 +260,10 @@ TEST_F(QuizFlow, AWrongFileLeavesTheRoundInProgressAsItWas) {
          "This file is a saved round: Load round continues it.", ""},
         {"odd quote in the first block", kCmdNewRound,
          dir.Write("odd.txt", "\244Q \"Q\" \244A \"a\" \"b \244E"), unreadable,
-         "Question 1 (its block starts on line 1)\nQuestion file: " + dir.File("odd.txt") + "\n" +
-             kCheckLine},
+         std::string("Question 1 (its block starts on line 1)\n") + kCheckLine},
         {"first block empty, on line 3", kCmdNewRound,
          dir.Write("blank.txt", "\r\n\r\n\244Q \244A \244E\r\n"), unreadable,
-         "Question 1 (its block starts on line 3)\nQuestion file: " + dir.File("blank.txt") + "\n" +
-             kCheckLine},
+         std::string("Question 1 (its block starts on line 3)\n") + kCheckLine},
         {"garbage", kCmdLoadRound, dir.Write("garbage.qfr", "\x01\x02 no round"),
          "This file is not a saved round, so no round can be loaded from it.", ""},
         {"question file", kCmdLoadRound, capitals,
