@@ -249,11 +249,16 @@ private:
         CheckAnswers(n, q, trace);
         CheckFlags(n, q, trace);
         CheckPictures(n, q, trace);
-        if (q.ReturnAnswerAntal() == 0 && !q.aZone) {
+        if (q.IsEmptyBlock()) {
             Add(Severity::Error, start, n, "no-answer",
                 "question " + std::to_string(n) +
-                    " has neither answers nor a zone: the round stops at it and shows it "
-                    "again and again");
+                    " has no question text, no answers, no zone and no information: the learner "
+                    "sees \"Error in file\"");
+        } else if (q.IsInformationCard()) {
+            Add(Severity::Warning, start, n, "information-card",
+                "question " + std::to_string(n) +
+                    " has neither answers nor a zone: the learner sees it as an information "
+                    "card, and Enter or a click moves on as if it were answered");
         }
         const std::string questionText = Text(q.question, q.questionLength);
         if (!questionText.empty()) {

@@ -296,6 +296,37 @@ int clQuestion::FindQuestionBlock(const char* questionFile, int n) {
                         kText);
 }
 
+bool clQuestion::IsInformationCard() const {
+    const bool hasText = (question && question[0] != '\0') || (aInfo && aInfo[0] != '\0');
+    return answerAntal == 0 && !aZone && hasText;
+}
+
+bool clQuestion::IsEmptyBlock() const { return answerAntal == 0 && !aZone && !IsInformationCard(); }
+
+int clQuestion::FindQuestionLine(const char* questionFile, int n) {
+    const int questionPosition = FindQuestionBlock(questionFile, n);
+    if (questionPosition < 2) return -1;
+    TextSource file = OpenTextAt(questionFile, 0, kText);
+    if (!file) return -1;
+    // The line feeds before the tag, which begins two bytes before the
+    // position the search reports.
+    const long long tag = questionPosition - 2;
+    constexpr std::size_t kBlock = 1 << 16;
+    std::vector<char> block(kBlock);
+    long long offset = 0;
+    long long line = 1;
+    while (offset < tag) {
+        const long long blockStart = offset;
+        const std::size_t got = file.Read(block.data(), kBlock, offset);
+        if (got == 0) break;
+        const long long wanted = tag - blockStart;
+        const std::size_t count =
+            wanted < static_cast<long long>(got) ? static_cast<std::size_t>(wanted) : got;
+        line += std::count(block.data(), block.data() + count, '\n');
+    }
+    return line > INT_MAX ? INT_MAX : static_cast<int>(line);
+}
+
 std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
     std::vector<int> blocks;
     TextSource file = OpenTextAt(questionFile, 0, kText);

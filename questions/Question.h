@@ -73,6 +73,14 @@ public:
     // True when `flags` shares at least one bit with `mask`.
     bool HaveFlag(int mask) const;
 
+    // A block with neither answers nor a zone that has a question text or
+    // information to show (a text counts when its first byte is not zero):
+    // it is read, not answered.
+    bool IsInformationCard() const;
+    // A block with no question text, no answers, no zone and no information:
+    // there is nothing to show or to answer.
+    bool IsEmptyBlock() const;
+
     // Lists the record on standard output (debugging aid). No newline at the end.
     void DisplayAllInConsole() const;
 
@@ -91,6 +99,11 @@ public:
     // The offsets FindQuestionBlock gives for n = 1, 2, ..., in one read of
     // the file: a walk over every block costs one scan, not one per block.
     static std::vector<int> FindQuestionBlocks(const char* questionFile);
+
+    // The line (1-based; lines end with a line feed, as editors and
+    // quillfin-check count them) on which block n's question tag stands;
+    // -1 when the file has no block n.
+    static int FindQuestionLine(const char* questionFile, int n);
 
     // Parses the block whose question tag ends at `questionPosition` (as
     // FindQuestionBlock gives it), after freeing the previous content, with

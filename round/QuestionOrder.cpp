@@ -12,6 +12,7 @@
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 #ifdef _WIN32
 #include <io.h>
@@ -355,6 +356,18 @@ void FindQuestionFileHere(char*& qfile, const char* roundFile) {
     qfile = copy;
 }
 
+// A number drawn evenly from 0 .. bound - 1 (bound > 0). Raw outputs at or
+// above the largest multiple of bound below 2^32 would favour the low
+// numbers; they are drawn again.
+std::uint32_t DrawBelow(std::mt19937& generator, std::uint32_t bound) {
+    constexpr std::uint64_t kRange = std::uint64_t{1} << 32;
+    const std::uint64_t limit = kRange - kRange % bound;
+    for (;;) {
+        const std::uint64_t r = static_cast<std::uint32_t>(generator());
+        if (r < limit) return static_cast<std::uint32_t>(r % bound);
+    }
+}
+
 }  // namespace
 
 bool IsRoundFile(const char* fileName) {
@@ -397,10 +410,15 @@ int clQuestionOrder::LoadQuestionFile(const char* name) {
 }
 
 int clQuestionOrder::ShuffelQuestions(int seed) {
+    if (!order) return 1;
+    // Fisher-Yates: position n takes an entry drawn evenly from positions
+    // 0 .. n. The draw is made here from the generator's raw 32-bit output,
+    // whose sequence the language fixes for every seed, so that a seed gives
+    // the same order with every compiler and library.
     std::mt19937 generator(static_cast<std::uint32_t>(seed));
-    for (int n = qantal - 1; n >= 0; --n) {
-        std::uint32_t r = generator();
-        MoveQ(n, static_cast<int>(r % static_cast<std::uint32_t>(qantal)));
+    for (int n = qantal - 1; n > 0; --n) {
+        const int pick = static_cast<int>(DrawBelow(generator, static_cast<std::uint32_t>(n) + 1));
+        std::swap(order[n], order[pick]);
     }
     return 1;
 }

@@ -36,8 +36,9 @@ public:
     // (then there is no order).
     int LoadQuestionFile(const char* name);
 
-    // Reorders the round by qantal moves drawn from a generator seeded with
-    // `seed`; equal seeds give equal orders on every platform. Returns 1.
+    // Puts the entries in an even random order (every order equally likely)
+    // drawn from a generator seeded with `seed`; equal seeds give equal
+    // orders on every platform. Statuses travel with their entries. Returns 1.
     int ShuffelQuestions(int seed);
 
     // Takes the entry at `from` out and puts it at `to` (-1: the last

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
+  # xclip reads what a message box copies with Ctrl+C in the end-to-end test.
+  xclip
   fonts-dejavu-core fonts-liberation2
   # Packaging: the desktop's validators and MIME tool for the installed files,
   # file for the package's library dependencies, unzip for the zip's test.

@@ -88,10 +88,7 @@ bool OpenCommandLineFile(HWND hwnd, const char* commandLine) {
     // Relative picture names in question files are found from here, as after
     // a file dialog.
     SetCurrentDirectoryA(path.substr(0, folderLength).c_str());
-    if (IsRoundFile(path.c_str())) {
-        ResumeRound(path.c_str());
-    } else {
-        StartNewRound(path.c_str());
-    }
-    return true;
+    // A file that cannot start a round is refused with the same box as from
+    // the menu, and the welcome screen stays.
+    return IsRoundFile(path.c_str()) ? ResumeRound(path.c_str()) : StartNewRound(path.c_str());
 }

@@ -20,7 +20,8 @@ std::vector<std::string> SplitCommandLine(const char* commandLine);
 
 // Opens the first argument of `commandLine` as the menu does, after start-up:
 // a round file (IsRoundFile) is resumed as Load round resumes it, any other
-// file starts a new round as New round does. The name is made absolute and
+// file starts a new round as New round does; a file that cannot start a
+// round is refused with the same warning box. The name is made absolute and
 // its folder becomes the current folder, as after a file dialog. A name that
 // cannot be opened as a file shows a message box naming it and leaves the
 // welcome screen as it is. Further arguments are ignored; without any,

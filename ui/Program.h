@@ -4,6 +4,7 @@
 // same functions the program's own loop calls.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/WinApi.h"
@@ -64,18 +65,32 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance);
 // to the current all-answers question.
 bool IsFoundInAGiven(int answerNumber);
 
-// Forgets the answers given to an all-answers question and any question
-// parked in NextQuestion; called whenever another question or round is taken up.
+// Forgets the answers given to an all-answers question; called whenever
+// another question or round is taken up.
 void ForgetQuestionInProgress();
 
-// What New round does with the chosen question file: counts and shuffles its
-// questions and takes up the first at the next quiz step. A file without
-// questions is reported there.
-void StartNewRound(const char* questionFile);
+// What New round does with the chosen question file. A file that can start
+// a round (it holds a question, and its first question and the one drawn to
+// be asked first can be taken up) replaces the round by a new shuffled one,
+// whose head the next quiz step takes up. Any other file is named in a
+// warning box owned by the main window that says what is wrong, and the
+// round in progress and everything on screen stay as they were. True when
+// the new round was taken up.
+bool StartNewRound(const char* questionFile);
 
-// What Load round does with the chosen round file: takes up its head at the
-// next quiz step, unshuffled; a round that cannot be read is reported there.
-void ResumeRound(const char* roundFile);
+// What Load round does with the chosen round file, on the same terms: a
+// round file whose question lines can all be read, whose question file can
+// be opened and whose next question can be taken up (a finished round needs
+// none) replaces the round, unshuffled; a count that differs from the
+// question file's does not matter. Anything else is refused with a warning
+// box. True when the round was taken up.
+bool ResumeRound(const char* roundFile);
+
+// The lines that follow the "Error in file" sentence and the warnings about
+// an unreadable question: the question's number and the line where its block
+// starts (when `questionNo` is 1 or more), the question file's name, and that
+// quillfin-check shows the fault.
+std::string UnreadableQuestionLines(const char* questionFile, int questionNo);
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -91,7 +91,6 @@ void ForgetQuestionInProgress() {
     UiState& ui = Ui();
     ui.GivenAnswers.reset();
     ui.iGivenAnswersSize = 0;
-    ui.bQuestionParked = false;
 }
 
 bool EnterPressed() {

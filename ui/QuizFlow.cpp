@@ -126,19 +126,30 @@ void EndOfRound() {
     ui.bRelayout = true;
 }
 
-void ErrorPath() {
+// The question at the head cannot be taken up: the box says which question
+// of which file, and where to look, after its fixed sentence.
+void ErrorPath(const char* questionFile, int questionNo) {
     UiState& ui = Ui();
-    MessageBoxA(ui.hwndMain, kFileErrorText, kFileErrorTitle, MB_OK | MB_ICONWARNING);
+    const std::string text =
+        std::string(kFileErrorText) + "\n\n" + UnreadableQuestionLines(questionFile, questionNo);
+    MessageBoxA(ui.hwndMain, text.c_str(), kFileErrorTitle, MB_OK | MB_ICONWARNING);
     QLRestart(ui.hwndMain, ui.hAppInstance);
+}
+
+// An information card's text: its question text, then its information.
+std::string CardText() {
+    OwnedText question(Question().GiveQuestion());
+    OwnedText info(Question().GiveAInfo());
+    const std::string text = question ? question.get() : "";
+    const std::string more = info ? info.get() : "";
+    if (text.empty()) return more;
+    if (more.empty()) return text;
+    return text + kInfoHeading + more;
 }
 
 void NextQuestionPass() {
     UiState& ui = Ui();
     SetColoursCorrect(kNeutralColours);
-    // A question with nothing to answer is already on screen: leave the window
-    // alone, so that this pass makes no work that wakes the loop again.
-    if (ui.bQuestionParked) return;
-
     ui.TextAreaText.reset();
     ui.PictureName.reset();
     ui.ZoneName.reset();
@@ -150,9 +161,10 @@ void NextQuestionPass() {
     }
     const char* questionFile = round.ReturnQFile();
     const int questionNo = round.ReturnQuestionNo(0);
+    // A block with nothing to show or answer would leave the round stuck.
     if (questionFile == nullptr || questionNo < 1 ||
-        !Question().GetQuestion(questionFile, questionNo)) {
-        ErrorPath();
+        !Question().GetQuestion(questionFile, questionNo) || Question().IsEmptyBlock()) {
+        ErrorPath(questionFile, questionNo);
         return;
     }
 
@@ -183,7 +195,13 @@ void NextQuestionPass() {
         ui.QuizState = kQuizAwaitZoneClick;
         ui.bShowTextBox = false;
     } else {
-        ui.bQuestionParked = true;
+        // An information card: read, not answered. It waits in the correct
+        // feedback state, in the neutral colours, so that Enter, a click or
+        // Save round moves it on as a correctly answered question.
+        ui.TextAreaText = CopyText(CardText());
+        ShowTextAreaText();
+        ui.QuizState = kQuizFeedbackCorrect;
+        ui.bShowTextBox = false;
     }
 
     if (ui.PictureName) {

@@ -55,9 +55,6 @@ struct UiState {
     // Element 0 counts the answers given; elements 1..n hold their numbers, -1 when free.
     std::unique_ptr<int[]> GivenAnswers;
     int iGivenAnswersSize = 0;  // number of elements of GivenAnswers (n + 1)
-    // A question with neither answers nor zone is on screen while QuizState
-    // stays NextQuestion; later passes leave the window as it is.
-    bool bQuestionParked = false;
     int iPictureLeft = 0;
     int iPictureWidth = 0;
     int iPictureHeight = 0;

@@ -261,17 +261,6 @@ void Paint(HWND hwnd) {
 
 }  // namespace
 
-void StartNewRound(const char* questionFile) {
-    Ui().QuestionOrder.LoadQuestionFile(questionFile);
-    Ui().QuestionOrder.ShuffelQuestions(static_cast<int>(std::time(nullptr)));
-    TakeUpRound();
-}
-
-void ResumeRound(const char* roundFile) {
-    Ui().QuestionOrder.LoadRoundFile(roundFile);
-    TakeUpRound();
-}
-
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     UiState& ui = Ui();
     switch (message) {

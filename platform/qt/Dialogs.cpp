@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/qt/Internal.h"
+#include "platform/qt/MessageBoxCopy.h"
 
 namespace quillfin::platform {
 
@@ -225,6 +226,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     QMessageBox box(IconOf(type), FromCp1252(title), FromCp1252(body), QMessageBox::Ok,
                     OwnerWidget(owner));
     box.setTextFormat(Qt::PlainText);
+    CopyWithCtrlC(box);
     box.exec();
     return IDOK;
 }

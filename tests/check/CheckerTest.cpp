@@ -58,7 +58,10 @@ bool ProgramFails(const std::string& file, int n, bool withZone) {
     clQuestion q;
     if (!q.GetQuestion(file.c_str(), n)) return true;
     const int answers = q.ReturnAnswerAntal();
-    if (answers == 0 && !q.aZone) return true;
+    // Without answers or a zone, a block with a text or information is an
+    // information card; one with neither cannot be shown.
+    const bool hasText = (q.question && q.question[0]) || (q.aInfo && q.aInfo[0]);
+    if (answers == 0 && !q.aZone) return !hasText;
     for (int i = 0; i < answers; ++i) {
         const std::string answer(q.answers[i]);
         if (answer.find_first_of("\r\n") != std::string::npos) return true;
@@ -272,9 +275,8 @@ TEST(CheckerReport, KeepsTheFirstProblemsOfTheFileWhateverTheOrderFound) {
     TempDir dir;
     std::string text;
     // One block per line: an unknown tag (found in a first pass over the
-    // whole file) and no answers (found block by block).
-    for (int i = 0; i < 600; ++i)
-        text += "\244Q \"q" + std::to_string(i) + "\" \244X \244A \244E\n";
+    // whole file) and nothing to show or answer (found block by block).
+    for (int i = 0; i < 600; ++i) text += "\244Q \244X \244A \244E\n";
     const std::string file = dir.Write("order.txt", text);
     FakePictures pictures(false);
     const FileCheck check = CheckQuestionFile(file, pictures);

@@ -87,6 +87,11 @@ WriteFixtures() {
 
     # An answer list with an odd number of quotes.
     Cp1252 "$q/broken.txt" '\xa4Q "Broken?"\n\xa4A "one" "two\n\xa4E\n'
+    # A round whose first question is fine and whose second, on line 5 of
+    # its file, has an odd number of quotes.
+    Cp1252 "$q/later.txt" '\xa4Q "Fine?"\n\xa4P "olive.bmp"\n\xa4A "yes"\n\xa4E\n\xa4Q "Broken?"\n\xa4A "one" "two\n\xa4E\n'
+    printf '%s\r\n' "qfile: \"$(NativePath "$q/later.txt")\"" 'sfile: "later.qfr"' 'qantal: 2' \
+        'Q: 1 Stat: 0' 'Q: 2 Stat: 0' >"$q/later.qfr"
 }
 
 # A path as the program's file dialogs take it.
@@ -190,14 +195,58 @@ TypedQuestionWaits() { SchemeIs "$BLUE" && PictureIs "$1" && BoxEmpty; }
 # From nothing to the welcome screen.
 StepStart() { StartProgram; }
 
-# Welcome screen -> welcome screen. A question file with an odd quote: the
-# "Error in file" box; Enter on it leads back to the welcome picture.
+# Waits until the message box `id`, copied with Ctrl+C as the system copies
+# a box (title, text, buttons), holds each of the lines given after the id;
+# fails at the deadline with what the clipboard held. The box keeps the
+# keyboard. Under Wine the box's Ctrl+C reaches no X clipboard that xclip
+# can read, so there the box is only waited for (the Linux run reads it).
+BoxSays() {
+    local id="$1" text="" line missing="" _
+    shift
+    if [ "$WINE_MODE" = 1 ]; then
+        WaitActive "$id"
+        return 0
+    fi
+    WaitActive "$id"
+    for _ in $(seq 1 10); do
+        HoldKey ctrl+c
+        for _ in $(seq 1 20); do
+            text=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
+            missing=""
+            for line in "$@"; do grep -qxF -- "$line" <<<"$text" || missing=$line; done
+            [ -z "$missing" ] && return 0
+            sleep 0.1
+        done
+    done
+    Fail "the box does not say \"$missing\"; the clipboard holds: ${text:-nothing}"
+}
+
+# Welcome screen -> welcome screen. A question file whose only question has
+# an odd quote cannot start a round: New round names it in a box titled
+# "Round not started", and the welcome picture stays. A round whose second
+# question has one: when its turn comes, the "Error in file" box names the
+# question, its line and its file; Enter on it leads back to the welcome
+# picture.
 StepBrokenFile() {
     Menu f n
     ChooseFile Open "$WORK/quiz/broken.txt"
     local box
+    box=$(WaitForWindow "Round not started" 20) || exit 1
+    BoxSays "$box" "Round not started" "File: $(NativePath "$WORK/quiz/broken.txt")"
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "the welcome picture did not stay after the refusal" WelcomeShown
+
+    Menu f l
+    ChooseFile Open "$WORK/quiz/later.qfr"
+    ShowsWithin 10 "the round's good question did not appear" TypedQuestionWaits "$OLIVE"
+    TypeInMain "yes"
+    TapKey Return
+    ShowsWithin 10 "the good question did not take its answer" SchemeIs "$GREEN"
+    HoldKey Return
     box=$(WaitForWindow "Error in file" 20) || exit 1
-    WaitActive "$box"
+    BoxSays "$box" "Error in file" "Question 2 (its block starts on line 5)" \
+        "Question file: $(NativePath "$WORK/quiz/later.txt")"
     HoldKey Return
     WaitGone "$box"
     ShowsWithin 10 "the welcome picture did not come back after the error" WelcomeShown
@@ -255,6 +304,30 @@ StepLoadRound() {
     ShowsWithin 10 "the round's first question did not appear" TypedQuestionWaits "$GOLD"
     NeverShows 1 "the Enter that closed the dialog answered the question" \
         eval '! TypedQuestionWaits "$GOLD"'
+}
+
+# The several-answer question waiting -> the same. Mid-round, with letters
+# typed, New round with a picture: a box titled "Round not started" names
+# the picture, and after it the same question waits with the same letters
+# in the answer box. The letters are then taken back.
+StepWrongFileKeepsTheRound() {
+    TypeInMain "Reykjavik"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    Menu f n
+    ChooseFile Open "$WORK/quiz/gold.bmp"
+    local box
+    box=$(WaitForWindow "Round not started" 20) || exit 1
+    BoxSays "$box" "Round not started" "File: $(NativePath "$WORK/quiz/gold.bmp")" \
+        "The round in progress goes on."
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "the question on screen did not stay with its typed letters" \
+        eval 'SchemeIs "$BLUE" && PictureIs "$GOLD" && BoxHasText'
+    WaitActive "$WID"
+    local _
+    for _ in $(seq 1 9); do HoldKey BackSpace; done
+    ShowsWithin 5 "the letters typed before the box were not in the answer box" \
+        TypedQuestionWaits "$GOLD"
 }
 
 # The several-answer question waiting -> the all-answers question waiting.
@@ -505,6 +578,7 @@ STEPS=(
     StepRestartFromKeyboardMenu
     StepFastRightAnswer
     StepLoadRound
+    StepWrongFileKeepsTheRound
     StepWrongAnswer
     StepAllAnswers
     StepHelpClosedWithEnter

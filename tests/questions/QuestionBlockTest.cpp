@@ -74,6 +74,63 @@ TEST(FindQuestionBlocks, AgreesWithTheSearchForEachBlock) {
     EXPECT_TRUE(clQuestion::FindQuestionBlocks(dir.Path().string().c_str()).empty());
 }
 
+// The line of a block's question tag, as an editor counts lines, also in a
+// converted file and past the first block of reading.
+TEST(FindQuestionLine, CountsLinesUpToTheBlocksTag) {
+    TempDir dir;
+    const std::string block = "\244Q \"q\" \244A \"a\" \244E";
+    std::string utf16 = "\xFF\xFE";
+    for (unsigned char c : std::string("\r\n\r\n\244Q \"q\" \244A \"a\" \244E")) {
+        // Windows-1252 0xA4 and ASCII are the same code points in UTF-16.
+        utf16 += static_cast<char>(c);
+        utf16 += '\0';
+    }
+    const struct {
+        const char* what;
+        std::string text;
+        int n;
+        int line;
+    } cases[] = {
+        {"first byte", block + "\r\n" + block, 1, 1},
+        {"second block, CR LF", block + "\r\n\r\n" + block, 2, 3},
+        {"tag mid-line", block + " " + block, 2, 1},
+        {"UTF-16", utf16, 1, 3},
+        {"after 70,000 lines", std::string(70000, '\n') + block, 1, 70001},
+        {"no such block", block, 2, -1},
+        {"no block at all", "", 1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = dir.Write("lines.txt", c.text);
+        EXPECT_EQ(clQuestion::FindQuestionLine(file.c_str(), c.n), c.line);
+    }
+}
+
+// What a block without answers or zone is: a card when it has a text or
+// information to show, empty otherwise.
+TEST(InformationCard, NeedsATextAndNoAnswersOrZone) {
+    TempDir dir;
+    const struct {
+        std::string block;
+        bool card;
+        bool empty;
+    } cases[] = {
+        {"\244Q \"Read this.\" \244A \244E", true, false},
+        {"\244Q \244A \244I \"Info only.\" \244E", true, false},
+        {"\244Q \"\" \244A \244I \"\" \244E", false, true},
+        {"\244Q \244P \"p.bmp\" \244A \244E", false, true},
+        {"\244Q \"Click.\" \244A \244Z \"z.bmp\" \244E", false, false},
+        {"\244Q \"Type.\" \244A \"a\" \244E", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block);
+        clQuestion q;
+        ASSERT_TRUE(q.GetQuestion(dir.Write("card.txt", c.block).c_str(), 1));
+        EXPECT_EQ(q.IsInformationCard(), c.card);
+        EXPECT_EQ(q.IsEmptyBlock(), c.empty);
+    }
+}
+
 TEST(GetQuestionAt, GivesTheRecordOfGetQuestion) {
     TempDir dir;
     for (unsigned seed = 1; seed <= 12; ++seed) {

@@ -278,24 +278,33 @@ TEST_F(CommandLineFile, NameThatCannotBeOpenedIsReportedAndChangesNothing) {
     }
 }
 
-TEST_F(CommandLineFile, FileWithoutAPlayableRoundReportsAnErrorInFile) {
+// Opened as from the File menu: a file that cannot start a round is refused
+// with the menu's box, which names it, and the welcome screen stays.
+TEST_F(CommandLineFile, FileWithoutAPlayableRoundIsRefusedByName) {
     const struct {
         const char* what;
         std::string file;
+        const char* caption;
+        const char* fault;
     } cases[] = {
-        {"empty file", dir.Write("empty.qfr", "")},
-        {"text without questions", dir.Write("notes.txt", "no tags here")},
-        {"binary bytes", dir.Write("picture.bmp", std::string("BM\0\0\xff\xfe", 6))},
+        {"empty file", dir.Write("empty.qfr", ""), "Round not started",
+         "This file holds no questions, so no round can start from it."},
+        {"binary bytes", dir.Write("picture.bmp", std::string("BM\0\0\xff\xfe", 6)),
+         "Round not started", "This file holds no questions, so no round can start from it."},
         {"round with a broken question line",
-         dir.Write("broken.qfr", "qfile: \"" + QuestionFile() + "\"\r\nqantal: 2\r\nQ: 1\r\n")},
+         dir.Write("broken.qfr", "qfile: \"" + QuestionFile() + "\"\r\nqantal: 2\r\nQ: 1\r\n"),
+         "Round not loaded", "The list of questions in this round file cannot be read."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        seams::ClearRecords();
-        EXPECT_TRUE(Open(c.file));
+        EXPECT_FALSE(Open(c.file));
         ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
-        EXPECT_EQ(seams::ShownMessageBoxes()[0].caption, "Error in file");
+        const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
+        EXPECT_EQ(box.caption, c.caption);
+        EXPECT_EQ(box.text, std::string(c.fault) + "\nFile: " + c.file);
+        EXPECT_EQ(box.owner, Main());
         ExpectWelcome();
+        EXPECT_EQ(ui().QuestionOrder.ReturnQFile(), nullptr);
     }
 }
 

@@ -1,6 +1,8 @@
 // Whole rounds played with typed answers and Enter: feedback texts, colour
 // schemes, re-asking, all-answers questions, the Enter latch and the error path.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/ui/MainFixture.h"
 
@@ -8,7 +10,7 @@ namespace {
 
 // Question 1: three answers with info; 2: one answer, no info; 3: all three
 // answers needed, with info, picture and zone; 4: all-answers with a single
-// answer; 5: nothing to answer.
+// answer; 5: an information card.
 std::string CapitalsFile(const TempDir& dir) {
     dir.Write("grey.bmp", MakeBmp(100, 80, [](int, int) { return RGB(100, 100, 100); }));
     dir.Write("left-half.bmp",
@@ -29,8 +31,19 @@ std::string CapitalsFile(const TempDir& dir) {
 constexpr const char* kAllThreeWrong =
     "Sorry, correct answers were:\n\"Oslo\", \"Rome\", \"Bern\"\nAdditional info:\nAll three.";
 
+using round_pairs = std::vector<std::pair<int, int>>;
+
 class QuizFlow : public QuillfinTest {
 protected:
+    // The round as (question number, status) pairs from the head on.
+    round_pairs Round() {
+        round_pairs pairs;
+        clQuestionOrder& round = ui().QuestionOrder;
+        for (int p = 0; p < round.qantal; ++p)
+            pairs.emplace_back(round.ReturnQuestionNo(p), round.ReturnQuestionStat(p));
+        return pairs;
+    }
+
     // The client pixel of picture pixel (x, y), the picture shown at its own size.
     std::string PicturePixel(int x, int y) { return Pixel(ui().iPictureLeft + x, 10 + y); }
 };
@@ -216,31 +229,129 @@ TEST_F(QuizFlow, FinishedRoundShowsCongratulationsUntilEnter) {
     EXPECT_EQ(Shown(), "Welcome to Quillfin v.0.02 (beta)");
 }
 
-TEST_F(QuizFlow, FilesThatCannotBeReadAreReportedAndLeadToWelcome) {
+constexpr const char* kCheckLine = "quillfin-check shows the fault in the question file.";
+
+// Mid-round, New round or Load round with a file that cannot start a round:
+// a box names the file and says what is wrong, and the round goes on exactly
+// as it was: the question, the answers given so far, the typed text.
+TEST_F(QuizFlow, AWrongFileLeavesTheRoundInProgressAsItWas) {
+    const std::string capitals = CapitalsFile(dir);
+    const std::string five = dir.Write("five.txt",
+                                       "\r\n\r\n\244Q \"Q\" \244A \"a\" \244E\r\n"
+                                       "\244Q \"R\" \244A \"b\" \244E\r\n");
+    const std::string missing = dir.File("missing.txt");
     struct Case {
         const char* what;
         int command;
         std::string file;
+        const char* fault;
+        std::string more;  // the lines after the file's name
     };
+    const char* noQuestions = "This file holds no questions, so no round can start from it.";
+    const char* unreadable =
+        "A question of this file cannot be read, so no round can start from it.";
     const Case cases[] = {
-        {"round file of garbage", kCmdLoadRound, dir.Write("garbage.qfr", "\x01\x02 no round")},
-        {"round naming a missing question file", kCmdLoadRound,
-         dir.Write("lost.qfr",
-                   "qfile: \"" + dir.File("missing.txt") + "\"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n")},
-        {"question file without questions", kCmdNewRound, dir.Write("empty.txt", "no tags here")},
-        {"question block with an odd quote", kCmdNewRound,
-         dir.Write("odd.txt", "\244Q \"Q\" \244A \"a\" \"b \244E")},
+        {"empty file", kCmdNewRound, dir.Write("empty.txt", ""), noQuestions, ""},
+        {"picture", kCmdNewRound,
+         dir.Write("photo.bmp", MakeBmp(40, 30, [](int, int) { return RGB(1, 2, 3); })),
+         noQuestions, ""},
+        {"round file", kCmdNewRound,
+         dir.Write("saved.qfr", "qfile: \"" + capitals + "\"\r\nqantal: 1\r\nQ: 2 Stat: 0\r\n"),
+         "This file is a saved round: Load round continues it.", ""},
+        {"odd quote in the first block", kCmdNewRound,
+         dir.Write("odd.txt", "\244Q \"Q\" \244A \"a\" \"b \244E"), unreadable,
+         std::string("Question 1 (its block starts on line 1)\n") + kCheckLine},
+        {"first block empty, on line 3", kCmdNewRound,
+         dir.Write("blank.txt", "\r\n\r\n\244Q \244A \244E\r\n"), unreadable,
+         std::string("Question 1 (its block starts on line 3)\n") + kCheckLine},
+        {"garbage", kCmdLoadRound, dir.Write("garbage.qfr", "\x01\x02 no round"),
+         "This file is not a saved round, so no round can be loaded from it.", ""},
+        {"question file", kCmdLoadRound, capitals,
+         "This file is a question file, not a saved round: New round starts a round on it.", ""},
+        {"question lines missing", kCmdLoadRound,
+         dir.Write("short.qfr", "qfile: \"" + capitals + "\"\r\nqantal: 3\r\nQ: 1 Stat: 0\r\n"),
+         "The list of questions in this round file cannot be read.", ""},
+        {"question file missing", kCmdLoadRound,
+         dir.Write("lost.qfr", "qfile: \"" + missing + "\"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n"),
+         "The question file that this round names cannot be opened.", "Question file: " + missing},
+        {"next question not in the file", kCmdLoadRound,
+         dir.Write("beyond.qfr", "qfile: \"" + five +
+                                     "\"\r\nqantal: 2\r\nQ: 9 Stat: 2\r\n"
+                                     "Q: 1 Stat: 0\r\n"),
+         "The question this round would ask next cannot be read.",
+         "Question 9 (the file has no such question)\nQuestion file: " + five + "\n" + kCheckLine},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        LoadRound(capitals, {3, 2});
+        Answer("Rome");
+        PressEnter();
+        seams::TypeText(ui().hwndTextBox, "Ber");
+        const round_pairs before = Round();
+        const std::string sfile = ui().QuestionOrder.sfile;
+        ASSERT_EQ(Shown(), "Capitals?\nYou have said: \"Rome\"");
+
         seams::ClearRecords();
         seams::PushFileDialogAnswer(c.file);
         Menu(c.command);
         ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
         const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
+        EXPECT_EQ(box.caption,
+                  c.command == kCmdNewRound ? "Round not started" : "Round not loaded");
+        EXPECT_EQ(box.text, std::string(c.fault) + "\nFile: " + c.file +
+                                (c.more.empty() ? "" : "\n" + c.more) +
+                                "\n\nThe round in progress goes on.");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(box.owner, Main());
+
+        EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+        EXPECT_EQ(Shown(), "Capitals?\nYou have said: \"Rome\"");
+        EXPECT_EQ(Round(), before);
+        EXPECT_STREQ(ui().QuestionOrder.ReturnQFile(), capitals.c_str());
+        EXPECT_EQ(ui().QuestionOrder.sfile, sfile);
+        EXPECT_EQ(seams::ControlText(ui().hwndTextBox), "Ber");
+        seams::TypeText(ui().hwndTextBox, "Bern");
+        PressEnter();
+        EXPECT_EQ(Shown(), "Correct!\nGive another answer!") << "the answer given before counts";
+    }
+}
+
+// A round file whose count differs from its question file's still loads.
+TEST_F(QuizFlow, RoundWithAnotherCountStillLoads) {
+    LoadRound(CapitalsFile(dir), {2, 1});
+    EXPECT_TRUE(seams::ShownMessageBoxes().empty());
+    EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
+    EXPECT_EQ(Shown(), "Capital of Sweden?");
+}
+
+// A question that cannot be read when its turn comes: the fixed sentence,
+// then which question, where, in which file, and what shows the fault.
+TEST_F(QuizFlow, ErrorInFileNamesTheQuestionItsLineAndItsFile) {
+    const std::string file = dir.Write("later.txt",
+                                       "\244Q \"Fine?\" \244A \"yes\" \244E\r\n"
+                                       "\r\n"
+                                       "\244Q \"Odd\" \244A \"a\" \"b \244E\r\n"
+                                       "\244Q \244P \"x.bmp\" \244A \244E\r\n");
+    const struct {
+        int question;
+        std::string where;
+    } cases[] = {
+        {2, "Question 2 (its block starts on line 3)"},
+        {3, "Question 3 (its block starts on line 4)"},
+        {7, "Question 7 (the file has no such question)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        LoadRound(file, {1, c.question});
+        Answer("yes");
+        seams::ClearRecords();
+        PressEnter();
+        ASSERT_EQ(seams::ShownMessageBoxes().size(), 1u);
+        const seams::ShownMessageBox& box = seams::ShownMessageBoxes()[0];
         EXPECT_EQ(box.text,
                   "There seems to be an error in either the round\nyou loaded or in the question "
-                  "file!");
+                  "file!\n\n" +
+                      c.where + "\nQuestion file: " + file + "\n" + kCheckLine);
         EXPECT_EQ(box.caption, "Error in file");
         EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         EXPECT_EQ(box.owner, Main());
@@ -250,20 +361,48 @@ TEST_F(QuizFlow, FilesThatCannotBeReadAreReportedAndLeadToWelcome) {
     }
 }
 
-TEST_F(QuizFlow, QuestionWithNothingToAnswerWaitsWithoutSpinning) {
-    const std::string file = CapitalsFile(dir);
-    LoadRound(file, {5, 2});
-    EXPECT_EQ(ui().QuizState, kQuizNextQuestion);
-    EXPECT_EQ(Shown(), "Just read this.");
-    EXPECT_FALSE(seams::ProcessEvents()) << "nothing may wake the loop again";
-    // The window still follows its size, and a menu command moves on.
-    seams::ResizeClient(Main(), 400, 500);
-    EXPECT_LT(Pump(), 20);
-    EXPECT_EQ(seams::ControlRect(ui().hwndTextArea).left, 13);
-    EXPECT_EQ(Shown(), "Just read this.");
-    LoadRound(file, {2});
-    EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
-    EXPECT_EQ(Shown(), "Capital of Sweden?");
+// A block with neither answers nor a zone is read, not answered: its text
+// in the neutral colours without an answer box, and Enter or a click moves
+// it to the end as answered correctly.
+TEST_F(QuizFlow, InformationCardMovesOnAsAnsweredCorrectly) {
+    CapitalsFile(dir);  // writes grey.bmp
+    const std::string file =
+        dir.Write("cards.txt",
+                  "\244Q \"Capital of Sweden?\" \244A \"Stockholm\" \244E\r\n"
+                  "\244Q \"Just read this.\" \244A \244E\r\n"
+                  "\244Q \244A \244I \"Only information.\" \244E\r\n"
+                  "\244Q \"A fact.\" \244P \"" +
+                      dir.File("grey.bmp") + "\" \244A \244I \"And more.\" \244F alla \244E\r\n");
+    const struct {
+        int question;
+        bool click;
+        const char* shown;
+    } cases[] = {
+        {2, false, "Just read this."},
+        {3, true, "Only information."},
+        {4, false, "A fact.\nAdditional info:\nAnd more."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        LoadRound(file, {c.question, 1});
+        EXPECT_EQ(Shown(), c.shown);
+        EXPECT_EQ(Background(), kNeutralBackground);
+        EXPECT_FALSE(seams::IsVisible(ui().hwndTextBox));
+        EXPECT_FALSE(seams::ProcessEvents()) << "nothing may wake the loop again";
+        if (c.click) {
+            seams::Click(Main(), 5, 5);
+            Pump();
+        } else {
+            PressEnter();
+        }
+        EXPECT_EQ(Shown(), "Capital of Sweden?");
+        EXPECT_EQ(Round(), (round_pairs{{1, 0}, {c.question, 1}}));
+    }
+    // The picture of a card is shown; a round of cards alone comes to its end.
+    LoadRound(file, {4});
+    EXPECT_EQ(PicturePixel(10, 10), "#646464");
+    PressEnter();
+    EXPECT_EQ(ui().QuizState, kQuizRoundFinished);
 }
 
 }  // namespace
