@@ -1,9 +1,5 @@
 #include "round/QuestionOrder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -13,15 +9,11 @@
 #include <random>
 #include <string>
 #include <vector>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "questions/Question.h"
 #include "rules/FileNames.h"
 #include "rules/FileReader.h"
+#include "rules/FileSystem.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 
@@ -293,49 +285,6 @@ private:
     ForwardSearch statNumbers_;
 };
 
-// Creates `path` for binary writing, failing when it already exists.
-std::FILE* CreateNewFile(const std::string& path) {
-#ifdef _WIN32
-    int fd =
-        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::_fdopen(fd, "wb");
-    if (!f) ::_close(fd);
-#else
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) ::close(fd);
-#endif
-    return f;
-}
-
-// Writes `content` to `target` through a new file in the same folder that is
-// renamed over the target once it is complete and flushed to disk. False, with
-// the target untouched and no new file left behind, when any step fails.
-bool ReplaceFile(const char* target, const std::string& content) {
-    const std::string folder = FolderOf(target);
-    constexpr int kAttempts = 100;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string temp = folder + ".quillfin-save-" + std::to_string(attempt) + ".tmp";
-        std::FILE* f = CreateNewFile(temp);
-        if (!f) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-        ok = std::fflush(f) == 0 && ok;
-#ifndef _WIN32
-        ok = ::fsync(::fileno(f)) == 0 && ok;
-#endif
-        ok = std::fclose(f) == 0 && ok;
-        if (ok) ok = MoveFileOver(temp, target);
-        if (!ok) RemoveFileName(temp);
-        return ok;
-    }
-    return false;
-}
-
 // A round file names its question file as it was on the machine that saved
 // it. A name written on Windows is replaced by the name found here, so that
 // every later read opens it directly. When no such file is here, a question
@@ -476,7 +425,7 @@ int clQuestionOrder::SaveRoundFile(const char* name) {
             result = 1;
         }
     }
-    return ReplaceFile(sfile, content) ? result : 0;
+    return ReplaceFileContent(sfile, content) ? result : 0;
 }
 
 int clQuestionOrder::LoadRoundFile(const char* name) {

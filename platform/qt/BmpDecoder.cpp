@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/qt/Internal.h"
-#include "rules/FileNames.h"
+#include "rules/FileSystem.h"
 
 namespace quillfin::platform {
 namespace {
