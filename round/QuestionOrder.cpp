@@ -27,8 +27,6 @@ constexpr char kQFileRule[] = "AFTER'qfile: \"'()  ";
 constexpr char kCountRule[] = "AFTER'qantal:'(BEFOREnum())  ";
 
 constexpr char kQuote[] = "\"";
-constexpr char kTagByte = '\244';
-constexpr char kQuestionLetter = 'Q';
 constexpr char kLineMark[] = "Q:";
 constexpr char kStatMark[] = "Stat:";
 // A number is read from at most this many bytes, as GetInt reads it.
@@ -49,31 +47,13 @@ char* CopyName(const char* name) {
 }
 
 // The number of question tags before the first zero byte, in one read of the
-// file: the count at which a search for the n-th tag would first fail. A tag
-// cannot overlap another, so every occurrence counts.
+// file: the count at which a search for the n-th tag would first fail.
 int CountQuestions(const char* questionFile) {
-    TextSource file = OpenTextAt(questionFile, 0, FileReading::QuestionFile);
-    if (!file) return 0;
-    std::vector<char> block(kBlock);
-    long long offset = 0;
     long long count = 0;
-    bool tagAtEnd = false;  // the previous block ended in a tag byte
-    for (;;) {
-        const std::size_t got = file.Read(block.data(), kBlock, offset);
-        if (got == 0) break;
-        const char* data = block.data();
-        const void* zero = std::memchr(data, '\0', got);
-        const char* end = zero ? static_cast<const char*>(zero) : data + got;
-        if (tagAtEnd && data < end && data[0] == kQuestionLetter) ++count;
-        for (const char* p = data; p < end; ++p) {
-            p = static_cast<const char*>(
-                std::memchr(p, kTagByte, static_cast<std::size_t>(end - p)));
-            if (!p) break;
-            if (p + 1 < end && p[1] == kQuestionLetter) ++count;
-        }
-        if (zero) break;
-        tagAtEnd = data[got - 1] == kTagByte;
-    }
+    clQuestion::WalkQuestionTags(questionFile, [&count](long long) {
+        ++count;
+        return true;
+    });
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,52 +22,13 @@ bool Exists(const std::string& path) { return KindOf(path) != PathKind::Missing;
 
 bool IsFolder(const std::string& path) { return KindOf(path) == PathKind::Folder; }
 
-// The characters of a UTF-8 name as Windows-1252 bytes; nothing when the
-// bytes are not UTF-8 or hold a character the code page lacks.
-std::optional<std::string> Utf8ToWindows1252(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        char32_t code = 0;
-        std::size_t length = 0;
-        if (lead < 0x80) {
-            code = lead;
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            code = lead & 0x1F;
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            code = lead & 0x0F;
-            length = 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            code = lead & 0x07;
-            length = 4;
-        } else {
-            return std::nullopt;
-        }
-        if (i + length > bytes.size()) return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
-        }
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-        const int byte = UnicodeToWindows1252(code);
-        if (byte < 0) return std::nullopt;
-        out.push_back(static_cast<char>(byte));
-        i += length;
-    }
-    return out;
-}
-
 // A name's readings as Windows-1252 text: its own bytes, and its UTF-8
 // characters in that code page when it is UTF-8 with other than ASCII.
 std::vector<std::string> Readings(std::string_view name) {
     std::vector<std::string> readings{std::string(name)};
-    if (auto converted = Utf8ToWindows1252(name); converted && *converted != name) {
-        readings.push_back(std::move(*converted));
+    std::string converted;
+    if (Utf8ToWindows1252(name, converted) && converted != name) {
+        readings.push_back(std::move(converted));
     }
     return readings;
 }
