@@ -327,10 +327,10 @@ int clQuestion::FindQuestionLine(const char* questionFile, int n) {
     return line > INT_MAX ? INT_MAX : static_cast<int>(line);
 }
 
-std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
-    std::vector<int> blocks;
+void clQuestion::WalkQuestionTags(const char* questionFile,
+                                  const std::function<bool(long long after)>& found) {
     TextSource file = OpenTextAt(questionFile, 0, kText);
-    if (!file) return blocks;
+    if (!file) return;
     constexpr std::size_t kBlock = 1 << 16;
     std::vector<char> block(kBlock);
     long long offset = 0;
@@ -338,27 +338,31 @@ std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
     for (;;) {
         const long long blockStart = offset;
         const std::size_t got = file.Read(block.data(), kBlock, offset);
-        if (got == 0) break;
+        if (got == 0) return;
         const char* data = block.data();
         const void* zero = std::memchr(data, '\0', got);
         const char* end = zero ? static_cast<const char*>(zero) : data + got;
-        // A tag's position is the offset after its letter; past INT_MAX a
-        // search reports nothing, so neither does the walk.
-        auto add = [&](long long after) {
-            if (after > INT_MAX) return false;
-            blocks.push_back(static_cast<int>(after));
-            return true;
-        };
-        if (tagAtEnd && data < end && data[0] == 'Q' && !add(blockStart + 1)) return blocks;
+        if (tagAtEnd && data < end && data[0] == 'Q' && !found(blockStart + 1)) return;
         for (const char* p = data; p < end; ++p) {
             p = static_cast<const char*>(
                 std::memchr(p, kTagByte, static_cast<std::size_t>(end - p)));
             if (!p) break;
-            if (p + 1 < end && p[1] == 'Q' && !add(blockStart + (p - data) + 2)) return blocks;
+            if (p + 1 < end && p[1] == 'Q' && !found(blockStart + (p - data) + 2)) return;
         }
-        if (zero) break;
+        if (zero) return;
         tagAtEnd = data[got - 1] == kTagByte;
     }
+}
+
+std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
+    std::vector<int> blocks;
+    // A tag's position is the offset after its letter; past INT_MAX a search
+    // reports nothing, so neither does the walk.
+    WalkQuestionTags(questionFile, [&blocks](long long after) {
+        if (after > INT_MAX) return false;
+        blocks.push_back(static_cast<int>(after));
+        return true;
+    });
     return blocks;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 constexpr std::uint32_t flagCaseSensitive = 0x01;
@@ -104,6 +105,13 @@ public:
     // quillfin-check count them) on which block n's question tag stands;
     // -1 when the file has no block n.
     static int FindQuestionLine(const char* questionFile, int n);
+
+    // The walk behind FindQuestionBlocks and the count of a round's questions:
+    // calls `found` with the offset just after the letter of each question tag
+    // of the file, in order, up to its first zero byte, while `found` returns
+    // true. A tag cannot overlap another, so every occurrence is one.
+    static void WalkQuestionTags(const char* questionFile,
+                                 const std::function<bool(long long after)>& found);
 
     // Parses the block whose question tag ends at `questionPosition` (as
     // FindQuestionBlock gives it), after freeing the previous content, with

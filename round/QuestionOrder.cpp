@@ -1,9 +1,5 @@
 #include "round/QuestionOrder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -14,15 +10,11 @@
 #include <string>
 #include <utility>
 #include <vector>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "questions/Question.h"
 #include "rules/FileNames.h"
 #include "rules/FileReader.h"
+#include "rules/FileSystem.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 
@@ -36,8 +28,6 @@ constexpr char kQFileRule[] = "AFTER'qfile: \"'()  ";
 constexpr char kCountRule[] = "AFTER'qantal:'(BEFOREnum())  ";
 
 constexpr char kQuote[] = "\"";
-constexpr char kTagByte = '\244';
-constexpr char kQuestionLetter = 'Q';
 constexpr char kLineMark[] = "Q:";
 constexpr char kStatMark[] = "Stat:";
 // A number is read from at most this many bytes, as GetInt reads it.
@@ -58,31 +48,13 @@ char* CopyName(const char* name) {
 }
 
 // The number of question tags before the first zero byte, in one read of the
-// file: the count at which a search for the n-th tag would first fail. A tag
-// cannot overlap another, so every occurrence counts.
+// file: the count at which a search for the n-th tag would first fail.
 int CountQuestions(const char* questionFile) {
-    TextSource file = OpenTextAt(questionFile, 0, FileReading::QuestionFile);
-    if (!file) return 0;
-    std::vector<char> block(kBlock);
-    long long offset = 0;
     long long count = 0;
-    bool tagAtEnd = false;  // the previous block ended in a tag byte
-    for (;;) {
-        const std::size_t got = file.Read(block.data(), kBlock, offset);
-        if (got == 0) break;
-        const char* data = block.data();
-        const void* zero = std::memchr(data, '\0', got);
-        const char* end = zero ? static_cast<const char*>(zero) : data + got;
-        if (tagAtEnd && data < end && data[0] == kQuestionLetter) ++count;
-        for (const char* p = data; p < end; ++p) {
-            p = static_cast<const char*>(
-                std::memchr(p, kTagByte, static_cast<std::size_t>(end - p)));
-            if (!p) break;
-            if (p + 1 < end && p[1] == kQuestionLetter) ++count;
-        }
-        if (zero) break;
-        tagAtEnd = data[got - 1] == kTagByte;
-    }
+    clQuestion::WalkQuestionTags(questionFile, [&count](long long) {
+        ++count;
+        return true;
+    });
     return count > INT_MAX ? INT_MAX : static_cast<int>(count);
 }
 
@@ -294,49 +266,6 @@ private:
     ForwardSearch statNumbers_;
 };
 
-// Creates `path` for binary writing, failing when it already exists.
-std::FILE* CreateNewFile(const std::string& path) {
-#ifdef _WIN32
-    int fd =
-        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::_fdopen(fd, "wb");
-    if (!f) ::_close(fd);
-#else
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return nullptr;
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) ::close(fd);
-#endif
-    return f;
-}
-
-// Writes `content` to `target` through a new file in the same folder that is
-// renamed over the target once it is complete and flushed to disk. False, with
-// the target untouched and no new file left behind, when any step fails.
-bool ReplaceFile(const char* target, const std::string& content) {
-    const std::string folder = FolderOf(target);
-    constexpr int kAttempts = 100;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const std::string temp = folder + ".quillfin-save-" + std::to_string(attempt) + ".tmp";
-        std::FILE* f = CreateNewFile(temp);
-        if (!f) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-        ok = std::fflush(f) == 0 && ok;
-#ifndef _WIN32
-        ok = ::fsync(::fileno(f)) == 0 && ok;
-#endif
-        ok = std::fclose(f) == 0 && ok;
-        if (ok) ok = MoveFileOver(temp, target);
-        if (!ok) RemoveFileName(temp);
-        return ok;
-    }
-    return false;
-}
-
 // A round file names its question file as it was on the machine that saved
 // it. A name written on Windows is replaced by the name found here, so that
 // every later read opens it directly. When no such file is here, a question
@@ -495,7 +424,7 @@ int clQuestionOrder::SaveRoundFile(const char* name) {
             result = 1;
         }
     }
-    return ReplaceFile(sfile, content) ? result : 0;
+    return ReplaceFileContent(sfile, content) ? result : 0;
 }
 
 int clQuestionOrder::LoadRoundFile(const char* name) {

@@ -1,29 +1,12 @@
 #include "rules/FileNames.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "rules/Windows1252.h"
-
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
-#include <dirent.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <optional>
-#endif
 
 namespace {
 
@@ -31,68 +14,21 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-#ifndef _WIN32
-
 // Folders whose entries one search may read: a path of many folders that
 // each hold several matches cannot make it read without end.
 constexpr int kMaxFolderReads = 256;
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
+bool Exists(const std::string& path) { return KindOf(path) != PathKind::Missing; }
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// The characters of a UTF-8 name as Windows-1252 bytes; nothing when the
-// bytes are not UTF-8 or hold a character the code page lacks.
-std::optional<std::string> Utf8ToWindows1252(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        char32_t code = 0;
-        std::size_t length = 0;
-        if (lead < 0x80) {
-            code = lead;
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            code = lead & 0x1F;
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            code = lead & 0x0F;
-            length = 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            code = lead & 0x07;
-            length = 4;
-        } else {
-            return std::nullopt;
-        }
-        if (i + length > bytes.size()) return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
-        }
-        const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-        if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-        const int byte = UnicodeToWindows1252(code);
-        if (byte < 0) return std::nullopt;
-        out.push_back(static_cast<char>(byte));
-        i += length;
-    }
-    return out;
-}
+bool IsFolder(const std::string& path) { return KindOf(path) == PathKind::Folder; }
 
 // A name's readings as Windows-1252 text: its own bytes, and its UTF-8
 // characters in that code page when it is UTF-8 with other than ASCII.
 std::vector<std::string> Readings(std::string_view name) {
     std::vector<std::string> readings{std::string(name)};
-    if (auto converted = Utf8ToWindows1252(name); converted && *converted != name) {
-        readings.push_back(std::move(*converted));
+    std::string converted;
+    if (Utf8ToWindows1252(name, converted) && converted != name) {
+        readings.push_back(std::move(converted));
     }
     return readings;
 }
@@ -164,16 +100,14 @@ std::vector<std::string> Matches(const std::string& folder, const std::string& p
     std::vector<std::pair<int, std::string>> found;
     if (folderReads >= kMaxFolderReads) return {};
     ++folderReads;
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) return {};
+    std::vector<std::string> entries;
+    if (!ListFolder(folder, entries)) return {};
     const PartMatcher matcher(part);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (name == "." || name == ".." || name == skip) continue;
+    for (std::string& name : entries) {
+        if (name == skip) continue;
         const int rank = matcher.Rank(name);
-        if (rank >= 0) found.emplace_back(rank, std::string(name));
+        if (rank >= 0) found.emplace_back(rank, std::move(name));
     }
-    ::closedir(dir);
     std::sort(found.begin(), found.end());  // by rank, then byte order
     std::vector<std::string> names;
     names.reserve(found.size());
@@ -204,17 +138,13 @@ std::string Walk(const std::string& folder, const std::vector<std::string>& part
     return std::string();
 }
 
-#endif
-
 }  // namespace
 
 std::string FindWindowsName(const char* name) {
     if (name == nullptr || *name == '\0') return std::string();
-#ifdef _WIN32
-    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES ? std::string(name) : std::string();
-#else
     const std::string given(name);
     if (Exists(given)) return given;
+    if (SystemFindsWindowsNames()) return std::string();
     std::vector<std::string> parts;
     std::string part;
     for (char c : given) {
@@ -229,80 +159,20 @@ std::string FindWindowsName(const char* name) {
     if (parts.empty()) return std::string();
     int folderReads = 0;
     return Walk(IsSeparator(given.front()) ? "/" : "", parts, 0, folderReads);
-#endif
 }
 
-bool IsRegularFileName(const std::string& name) {
-    if (name.empty()) return false;
-#ifdef _WIN32
-    const DWORD attributes = GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
-#else
-    struct stat info {};
-    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-#endif
-}
+bool IsRegularFileName(const std::string& name) { return KindOf(name) == PathKind::RegularFile; }
 
 std::string FileVersion(const std::string& name) {
-    if (name.empty()) return std::string();
-#ifdef _WIN32
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) == 0 ||
-        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
-        return std::string();
-    const unsigned long long parts[] = {data.nFileSizeHigh,
-                                        data.nFileSizeLow,
-                                        data.ftLastWriteTime.dwHighDateTime,
-                                        data.ftLastWriteTime.dwLowDateTime,
-                                        data.ftCreationTime.dwHighDateTime,
-                                        data.ftCreationTime.dwLowDateTime};
-#else
-    struct stat info {};
-    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::string();
-    const unsigned long long parts[] = {static_cast<unsigned long long>(info.st_size),
-                                        static_cast<unsigned long long>(info.st_mtim.tv_sec),
-                                        static_cast<unsigned long long>(info.st_mtim.tv_nsec),
-                                        static_cast<unsigned long long>(info.st_ctim.tv_sec),
-                                        static_cast<unsigned long long>(info.st_ctim.tv_nsec),
-                                        static_cast<unsigned long long>(info.st_ino),
-                                        static_cast<unsigned long long>(info.st_dev)};
-#endif
+    FileStamp stamp;
+    if (!StampOfName(name, stamp) || !stamp.regular) return std::string();
+    const unsigned long long parts[] = {static_cast<unsigned long long>(stamp.size),
+                                        static_cast<unsigned long long>(stamp.modifiedNs),
+                                        static_cast<unsigned long long>(stamp.changedNs),
+                                        stamp.index, stamp.volume};
     std::string version;
     for (unsigned long long part : parts) version += std::to_string(part) + ':';
     return version;
-}
-
-std::string FolderOf(const std::string& name) {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-#ifdef _WIN32
-        // The second byte of a double-byte character may have the value of `\`.
-        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) {
-            ++i;
-            continue;
-        }
-        if (IsSeparator(name[i]) || (i == 1 && name[i] == ':' && IsDriveLetter(name[0])))
-            end = i + 1;
-#else
-        if (name[i] == '/') end = i + 1;
-#endif
-    }
-    return name.substr(0, end);
-}
-
-std::string BaseNameOf(const std::string& name) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-#ifdef _WIN32
-        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) {
-            ++i;
-            continue;
-        }
-#endif
-        if (IsSeparator(name[i])) start = i + 1;
-    }
-    return name.substr(start);
 }
 
 bool IsRootedName(const std::string& name) {
@@ -311,52 +181,29 @@ bool IsRootedName(const std::string& name) {
     return name.size() >= 2 && IsDriveLetter(name[0]) && name[1] == ':';
 }
 
-#ifdef _WIN32
-namespace {
-
-bool FileIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE file =
-        CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool ok = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    return ok;
-}
-
-}  // namespace
-#endif
-
 bool IsSameFile(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-#ifdef _WIN32
-    BY_HANDLE_FILE_INFORMATION first{};
-    BY_HANDLE_FILE_INFORMATION second{};
-    return FileIdentity(a, first) && FileIdentity(b, second) &&
-           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh &&
-           first.nFileIndexLow == second.nFileIndexLow;
-#else
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-#endif
+    FileStamp first;
+    FileStamp second;
+    return StampOfName(a, first) && StampOfName(b, second) && first.volume == second.volume &&
+           first.index == second.index;
 }
 
-bool MoveFileOver(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#endif
-}
-
-bool RemoveFileName(const std::string& name) {
-#ifdef _WIN32
-    return DeleteFileA(name.c_str()) != 0;
-#else
-    return std::remove(name.c_str()) == 0;
-#endif
+bool ReplaceFileContent(const std::string& target, const std::string& content) {
+    const std::string folder = FolderOf(target);
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const std::string temp = folder + ".quillfin-save-" + std::to_string(attempt) + ".tmp";
+        std::FILE* f = CreateNewFile(temp);
+        if (!f) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+        // The data is on the disk before the new name replaces the old file.
+        bool ok = CloseOnDisk(f) && written;
+        if (ok) ok = MoveFileOver(temp, target);
+        if (!ok) RemoveFileName(temp);
+        return ok;
+    }
+    return false;
 }

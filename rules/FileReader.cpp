@@ -1,67 +1,25 @@
 #include "rules/FileReader.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "rules/FileNames.h"
+#include "rules/FileSystem.h"
 #include "rules/QuestionFileText.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
-namespace {
-
-bool SeekTo(std::FILE* f, long long offset) {
-#ifdef _WIN32
-    return _fseeki64(f, offset, SEEK_SET) == 0;
-#else
-    return ::fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
-}
-
-}  // namespace
 
 FileHandle OpenFileAt(const char* fileName, long long offset) {
     if (!fileName || !*fileName || offset < 0 || offset > kMaxFileOffset) return nullptr;
-#ifdef _WIN32
-    struct _stat64 st;
-    if (_stat64(fileName, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
-    FileHandle f(std::fopen(fileName, "rb"));
-    if (!f) return nullptr;
-    if (offset != 0 && !SeekTo(f.get(), offset)) return nullptr;
-    return f;
-#else
-    // O_NONBLOCK keeps the open of a pipe without a writer from waiting.
-    int fd = ::open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+    bool missing = false;
+    FileHandle f(OpenRegularFile(fileName, &missing));
+    if (!f && missing) {
         // A name written on Windows: `\` between folders, another case.
         const std::string found = FindWindowsName(fileName);
-        if (!found.empty()) fd = ::open(found.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (!found.empty() && found != fileName) f.reset(OpenRegularFile(found.c_str()));
     }
-    if (fd < 0) return nullptr;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    FileHandle f(::fdopen(fd, "rb"));
-    if (!f) {
-        ::close(fd);
-        return nullptr;
-    }
-    if (offset != 0 && !SeekTo(f.get(), offset)) return nullptr;
+    if (!f) return nullptr;
+    if (offset != 0 && !SeekFile(f.get(), offset)) return nullptr;
     return f;
-#endif
 }
 
 std::size_t ReadBlock(std::FILE* f, char* buffer, std::size_t count, long long& offset) {
@@ -106,6 +64,6 @@ TextSource OpenTextAt(const char* fileName, long long offset, FileReading readin
     std::shared_ptr<const QuestionFileText> text = ConvertedQuestionFile(fileName, file.get());
     if (text) return TextSource(nullptr, std::move(text), offset);
     // Read byte for byte, as any other file.
-    if (!SeekTo(file.get(), offset)) return TextSource();
+    if (!SeekFile(file.get(), offset)) return TextSource();
     return TextSource(std::move(file), nullptr, offset);
 }

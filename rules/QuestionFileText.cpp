@@ -1,8 +1,5 @@
 #include "rules/QuestionFileText.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -10,11 +7,8 @@
 #include <new>
 
 #include "rules/FileReader.h"
+#include "rules/FileSystem.h"
 #include "rules/Windows1252.h"
-
-#ifdef _WIN32
-#include <io.h>
-#endif
 
 namespace {
 
@@ -28,42 +22,6 @@ bool StartsWith(std::string_view raw, unsigned char a, unsigned char b) {
 
 bool HasUtf8Mark(std::string_view raw) {
     return raw.size() >= 3 && std::memcmp(raw.data(), kUtf8Mark, 3) == 0;
-}
-
-// The UTF-8 sequence at s[i] (i < n): its length and character, or, for an
-// ill-formed one, minus the length of its maximal invalid part (at least 1):
-// the lead byte and the continuation bytes that could still have belonged
-// to a valid sequence.
-int DecodeUtf8(const unsigned char* s, std::size_t n, std::size_t i, char32_t& code) {
-    const unsigned char b0 = s[i];
-    int length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-        code = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        code = b0 & 0x0F;
-        if (b0 == 0xE0) low = 0xA0;   // no overlong forms
-        if (b0 == 0xED) high = 0x9F;  // no surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        code = b0 & 0x07;
-        if (b0 == 0xF0) low = 0x90;   // no overlong forms
-        if (b0 == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return -1;
-    }
-    for (int k = 1; k < length; ++k) {
-        if (i + k >= n) return -k;
-        const unsigned char b = s[i + k];
-        if (b < low || b > high) return -k;
-        low = 0x80;
-        high = 0xBF;
-        code = (code << 6) | (b & 0x3F);
-    }
-    return length;
 }
 
 bool AllAscii(const unsigned char* p) {
@@ -306,34 +264,22 @@ TextPosition TextLocator::Locate(std::int64_t offset) const {
 
 namespace {
 
-// What identifies one version of a file without reading it.
+// What identifies one version of a file without reading it: its size, its
+// modification and change times to the system's finest tick, and its identity
+// (the inode and device, on Windows the file index and volume serial number).
 struct FileKey {
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t device = 0;
+    std::uint64_t index = 0;
+    std::uint64_t volume = 0;
     bool operator==(const FileKey&) const = default;
 };
 
 bool KeyOf(std::FILE* file, FileKey& key) {
-    constexpr std::int64_t kNsPerSecond = 1000000000;
-#ifdef _WIN32
-    struct _stat64 st;
-    if (_fstat64(_fileno(file), &st) != 0) return false;
-    key.modifiedNs = static_cast<std::int64_t>(st.st_mtime) * kNsPerSecond;
-    key.changedNs = static_cast<std::int64_t>(st.st_ctime) * kNsPerSecond;
-#else
-    struct stat st;
-    if (::fstat(::fileno(file), &st) != 0) return false;
-    key.modifiedNs =
-        static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec;
-    key.changedNs =
-        static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNsPerSecond + st.st_ctim.tv_nsec;
-#endif
-    key.size = static_cast<std::int64_t>(st.st_size);
-    key.inode = static_cast<std::uint64_t>(st.st_ino);
-    key.device = static_cast<std::uint64_t>(st.st_dev);
+    FileStamp stamp;
+    if (!StampOfOpenFile(file, stamp)) return false;
+    key = FileKey{stamp.size, stamp.modifiedNs, stamp.changedNs, stamp.index, stamp.volume};
     return true;
 }
 
@@ -414,12 +360,15 @@ struct Cache {
     std::vector<CacheEntry> entries;
     unsigned long long uses = 0;
     long long wholeReads = 0;
+    std::size_t byteCap = kQuestionTextCacheBytes;
 };
 
 Cache& TheCache() {
     static Cache cache;
     return cache;
 }
+
+std::size_t BytesOf(const CacheEntry& entry) { return entry.text ? entry.text->Bytes().size() : 0; }
 
 CacheEntry* Find(Cache& cache, const char* name) {
     for (CacheEntry& entry : cache.entries) {
@@ -428,18 +377,23 @@ CacheEntry* Find(Cache& cache, const char* name) {
     return nullptr;
 }
 
+// Keeps `entry`, the text read last, and as many of the others, most recently
+// used first, as the count and the byte cap allow. The newest text is kept even
+// when it alone is over the cap: a file is read many times in a row, and
+// converting it again for each read would cost more than the memory.
 void Store(Cache& cache, CacheEntry entry) {
-    if (CacheEntry* old = Find(cache, entry.name.c_str())) {
-        *old = std::move(entry);
-        return;
+    std::erase_if(cache.entries,
+                  [&entry](const CacheEntry& old) { return old.name == entry.name; });
+    std::sort(cache.entries.begin(), cache.entries.end(),
+              [](const CacheEntry& a, const CacheEntry& b) { return a.lastUse > b.lastUse; });
+    std::size_t held = BytesOf(entry);
+    std::size_t kept = 0;
+    while (kept < cache.entries.size() && kept + 1 < kCacheEntries &&
+           held + BytesOf(cache.entries[kept]) <= cache.byteCap) {
+        held += BytesOf(cache.entries[kept]);
+        ++kept;
     }
-    if (cache.entries.size() >= kCacheEntries) {
-        auto oldest = std::min_element(
-            cache.entries.begin(), cache.entries.end(),
-            [](const CacheEntry& a, const CacheEntry& b) { return a.lastUse < b.lastUse; });
-        *oldest = std::move(entry);
-        return;
-    }
+    cache.entries.resize(kept);
     cache.entries.push_back(std::move(entry));
 }
 
@@ -529,6 +483,8 @@ QuestionTextCacheStats GetQuestionTextCacheStats() {
 }
 
 void SetQuestionTextClockForTests(long long (*now)()) { clockNow = now; }
+
+void SetQuestionTextCacheCapForTests(std::size_t bytes) { TheCache().byteCap = bytes; }
 
 namespace {
 

@@ -116,11 +116,14 @@ std::shared_ptr<const QuestionFileText> LoadQuestionText(const char* fileName);
 // For the readers: the converted text of the question file `fileName`,
 // opened as `file`, or null when it reads byte for byte. The text is kept
 // between calls, keyed by the name, the size, the modification and change
-// times in nanoseconds, the inode and the device, and converted again when
-// any of them differs. A file changed within the last moments (when a change
-// need not alter the times) is compared with its content as converted until
-// its times lie safely in the past. A Windows-1252 file is never copied.
-// Leaves the position of `file` undefined.
+// times to the system's finest tick, and the file's identity (inode and
+// device, on Windows file index and volume serial number), and converted again
+// when any of them differs. At most 8 texts are kept, and besides the one
+// read last no more than kQuestionTextCacheBytes in all. A file changed within the last moments
+// (when a change need not alter the times) is compared with its content as converted until its
+// times lie safely in the past. A Windows-1252 file is never copied. Leaves the position of `file`
+// undefined.
+constexpr std::size_t kQuestionTextCacheBytes = 64u << 20;
 std::shared_ptr<const QuestionFileText> ConvertedQuestionFile(const char* fileName,
                                                               std::FILE* file);
 
@@ -135,6 +138,8 @@ struct QuestionTextCacheStats {
 };
 QuestionTextCacheStats GetQuestionTextCacheStats();
 void SetQuestionTextClockForTests(long long (*now)());
+// The cache's byte cap (kQuestionTextCacheBytes unless set).
+void SetQuestionTextCacheCapForTests(std::size_t bytes);
 
 // While an object of this class lives, every reading of the question file
 // `fileName` (spelled as the readers are given it) takes `text` instead of

@@ -62,3 +62,22 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     }
     return out;
 }
+
+bool Utf8ToWindows1252(std::string_view utf8, std::string& out, char missing) {
+    const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    for (std::size_t i = 0; i < n;) {
+        if (s[i] < 0x80) {
+            out.push_back(static_cast<char>(s[i++]));
+            continue;
+        }
+        char32_t code = 0;
+        const int length = DecodeUtf8(s, n, i, code);
+        if (length < 0) return false;
+        const int byte = UnicodeToWindows1252(code);
+        if (byte < 0 && missing == '\0') return false;
+        out.push_back(byte < 0 ? missing : static_cast<char>(byte));
+        i += static_cast<std::size_t>(length);
+    }
+    return true;
+}

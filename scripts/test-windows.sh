@@ -3,7 +3,8 @@
 # builds build-win/quillfin.exe with the "windows" preset, plays it under
 # Wine with the end-to-end test (tests/e2e/play.sh), plays a round in folders
 # and files named with letters beyond ASCII, runs build-win/quillfin-check.exe on a good
-# and a broken question file; then builds the Linux program
+# and a broken question file, tests the core's file system seam (the question
+# cache's key, the saved round flushed before its rename); then builds the Linux program
 # (in $LINUX_BUILD_DIR, default build-winlinux) and compares the screens of
 # the two.
 set -euo pipefail
@@ -14,6 +15,8 @@ cmake --build --preset windows
 ./tests/e2e/play.sh --wine build-win/quillfin.exe
 ./tests/windows/wine_names_test.sh build-win/quillfin.exe
 ./tests/windows/check_test.sh build-win/quillfin-check.exe
+cmake --build build-win --target quillfin_file_system_probe
+./tests/windows/file_system_test.sh build-win/quillfin_file_system_probe.exe
 cmake --build build-win --target quillfin_picture_probe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}

@@ -1,7 +1,8 @@
 // Parsing every question of a file: one walk that finds every block, then a
 // parse of each from its offset, from the file and from its text held in memory. The time per
 // question stays the same from 10,000 to 20,000 questions; GetQuestion(n) for every n, which scans
-// from the start each time, is shown beside it on smaller files.
+// from the start each time, is shown beside it on smaller files. The walk alone, and the count of a
+// new round that shares it, are measured on their own.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "questions/Question.h"
+#include "round/QuestionOrder.h"
 #include "rules/QuestionFileText.h"
 
 namespace {
@@ -74,6 +76,31 @@ void BM_WalkEveryQuestionHeld(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_WalkEveryQuestionHeld)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The count of a new round: the same walk over the tags, counting them.
+void BM_CountQuestions(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string& file = FileWith(count);
+    for (auto _ : state) {
+        clQuestionOrder round;
+        round.LoadQuestionFile(file.c_str());
+        if (round.qantal != count) state.SkipWithError("the count is wrong");
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_CountQuestions)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Only the walk that finds every block, without parsing them.
+void BM_FindQuestionBlocks(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string& file = FileWith(count);
+    for (auto _ : state) {
+        const std::vector<int> blocks = clQuestion::FindQuestionBlocks(file.c_str());
+        if (static_cast<int>(blocks.size()) != count) state.SkipWithError("blocks missing");
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_FindQuestionBlocks)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 void BM_GetQuestionEachN(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/qt/Internal.h"
-#include "rules/FileNames.h"
+#include "rules/FileSystem.h"
 
 namespace quillfin::platform {
 namespace {
@@ -146,6 +146,7 @@ bool ReadHeader(const unsigned char* data, std::size_t size, Header& h, std::siz
 
 // Decodes one row of uncompressed pixel data into 32-bit pixels.
 void DecodeRow(const unsigned char* src, const Header& h, QRgb* dst) {
+    BmpWorkDone().pixelsDecoded += static_cast<std::uint64_t>(h.width);
     const int width = static_cast<int>(h.width);
     switch (h.bitCount) {
         case 1:
@@ -230,6 +231,7 @@ bool DecodeRle(const unsigned char* data, std::size_t size, const Header& h, QIm
     auto put = [&](unsigned count, auto index) {
         if (row < height && x < width) {
             const std::int64_t shown = std::min<std::int64_t>(count, width - x);
+            BmpWorkDone().pixelsDecoded += static_cast<std::uint64_t>(shown);
             auto* line =
                 reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(height - 1 - row)));
             for (std::int64_t k = 0; k < shown; ++k)
@@ -329,7 +331,9 @@ std::optional<QImage> DecodeStreamed(std::FILE* file, std::int64_t fileSize, con
         const std::int64_t rows = std::min(blockRows, h.height - row);
         const std::size_t want =
             static_cast<std::size_t>(std::min(rows * stride, needed - row * stride));
-        if (std::fread(block.data(), 1, want, file) != want) return std::nullopt;
+        const std::size_t got = std::fread(block.data(), 1, want, file);
+        BmpWorkDone().bytesRead += got;
+        if (got != want) return std::nullopt;
         for (std::int64_t i = 0; i < rows; ++i)
             DecodeRow(block.data() + i * stride, h,
                       reinterpret_cast<QRgb*>(image.scanLine(ImageRow(h, row + i))));
@@ -346,6 +350,7 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
     if (file == nullptr) return std::nullopt;
     std::vector<unsigned char> bytes(std::min(static_cast<std::size_t>(info.st_size), kHeadBytes));
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    BmpWorkDone().bytesRead += bytes.size();
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') {
         std::fclose(file);
         return std::nullopt;
@@ -372,6 +377,7 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
         const std::size_t head = bytes.size();
         std::memcpy(whole.data(), bytes.data(), head);
         std::size_t got = std::fread(whole.data() + head, 1, whole.size() - head, file);
+        BmpWorkDone().bytesRead += got;
         std::fclose(file);
         // A file that shrank meanwhile decodes as truncated.
         return DecodeBmp(whole.data(), head + got, bitsPerPixel);
@@ -381,6 +387,11 @@ std::optional<QImage> LoadExactName(const char* name, int* bitsPerPixel) {
 }
 
 }  // namespace
+
+BmpWork& BmpWorkDone() {
+    static BmpWork work;
+    return work;
+}
 
 std::string FindNamedFile(const char* name) {
     if (name == nullptr || name[0] == '\0') return std::string();

@@ -1,11 +1,11 @@
-// Linux file names, mostly UTF-8, as Windows-1252 texts. The question files'
-// own reading tells UTF-8 from other bytes, so a name reads as a question file
-// of the same bytes would.
+// Linux file names, mostly UTF-8, as Windows-1252 texts.
 #include "platform/FileNameText.h"
 
-#include "rules/QuestionFileText.h"
+#include "rules/Windows1252.h"
 
 std::string FileNameAsText(const char* name) {
     if (name == nullptr) return {};
-    return QuestionFileText(name).Bytes();
+    std::string text;
+    if (Utf8ToWindows1252(name, text, '?')) return text;
+    return name;
 }

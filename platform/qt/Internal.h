@@ -240,6 +240,13 @@ std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size,
 // Reads and decodes the named file (the name as given, then as Windows
 // finds it: FindWindowsName); nullopt for folders, missing files and bad BMPs.
 std::optional<QImage> LoadBmpFile(const char* name, int* bitsPerPixel = nullptr);
+// What the BMP reading has done since the program started, for tests that
+// bound the work a file can cause: bytes read from files, pixels decoded.
+struct BmpWork {
+    std::uint64_t bytesRead = 0;
+    std::uint64_t pixelsDecoded = 0;
+};
+BmpWork& BmpWorkDone();
 
 // ---- resources ----
 

@@ -6,6 +6,7 @@
 # instead of hanging the run.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../windows/WinePrefix.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/Waits.sh"
 
 Log() { echo "${TEST_NAME:-e2e}: $*" >&2; }
 
@@ -42,7 +43,7 @@ StartDisplay() {
     local _
     for _ in $(seq 1 50); do
         xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     Fail "Xvfb on $DISPLAY takes no connections: $(cat "$WORK/xvfb.log")"
 }
@@ -74,11 +75,11 @@ EOF
         for _ in $(seq 1 100); do
             xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
             kill -0 "$WM_PID" 2>/dev/null || break
-            sleep 0.1
+            sleep 0.1 # between the looks of a wait with a deadline
         done
         kill "$WM_PID" 2>/dev/null
         wait "$WM_PID" 2>/dev/null
-        sleep 0.5
+        sleep 0.5 # between attempts of a start that waits with a deadline
     done
     Fail "openbox did not start: $(cat "$WORK/openbox.log")"
 }
@@ -106,7 +107,7 @@ WaitForWindow() {
     for _ in $(seq 1 $((seconds * 10))); do
         id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1)
         [ -n "$id" ] && break
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     [ -n "$id" ] || Fail "no window titled \"$title\" within ${seconds}s"
     echo "$id"
@@ -117,7 +118,7 @@ WaitActive() {
     local id="$1" _
     for _ in $(seq 1 100); do
         [ "$(xdotool getactivewindow 2>/dev/null)" = "$id" ] && return 0
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     Fail "window $id ($(xdotool getwindowname "$id" 2>/dev/null)) never got the keyboard"
 }
@@ -127,7 +128,7 @@ WaitGone() {
     local id="$1" _
     for _ in $(seq 1 100); do
         xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || return 0
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     Fail "window $id ($(xdotool getwindowname "$id" 2>/dev/null)) did not close"
 }
@@ -139,9 +140,18 @@ WaitForFile() {
     local file="$1" seconds="$2" _
     for _ in $(seq 1 $((seconds * 10))); do
         [ -s "$file" ] && return 0
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     return 1
+}
+
+# Waits until a window's pixels hold still (see ScreenHoldsStill).
+WaitSteady() { ScreenHoldsStill "$1" "${3:-10}" || Fail "$2 did not hold still within ${3:-10}s"; }
+
+# Waits until a window differs from a screenshot Remember took (see
+# ScreenChangedFrom).
+WaitChanged() {
+    ScreenChangedFrom "$1" "$2" "${4:-10}" || Fail "$3 did not appear within ${4:-10}s"
 }
 
 # ---- hands ------------------------------------------------------------
@@ -149,7 +159,7 @@ WaitForFile() {
 # A key held as a hand holds it: down, about 120 ms, up.
 HoldKey() {
     xdotool keydown "$1"
-    sleep 0.12
+    sleep 0.12 # the hold itself, not a wait: a key held as a hand holds it
     xdotool keyup "$1"
 }
 
@@ -179,7 +189,7 @@ Shoot() {
     local _
     for _ in 1 2 3 4 5; do
         import -window "$WID" "$SHOT" 2>/dev/null && return 0
-        sleep 0.2
+        sleep 0.2 # between the looks of a wait with a deadline
     done
     Fail "no screenshot of the main window"
 }
@@ -215,7 +225,7 @@ ShowsWithin() {
     for _ in $(seq 1 $((seconds * 4))); do
         Shoot
         "$@" && return 0
-        sleep 0.25
+        sleep 0.25 # between the looks of a wait with a deadline
     done
     Fail "$what"
 }
@@ -228,7 +238,7 @@ NeverShows() {
     for _ in $(seq 1 $((seconds * 4))); do
         Shoot
         "$@" && Fail "$what"
-        sleep 0.25
+        sleep 0.25 # between the looks of a bounded wait that something does not appear
     done
     return 0
 }

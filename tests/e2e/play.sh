@@ -125,7 +125,7 @@ StartProgram() {
         MENU=$(MenuBarHeight "$BLUE")
         [ -n "$MENU" ] && [ "$(Pixel 250 200)" != "$BLUE" ] && break
         MENU=""
-        sleep 0.2
+        sleep 0.2 # between the looks of a wait with a deadline
     done
     [ -n "$MENU" ] || Fail "the welcome screen with its dark blue background did not appear"
     W=$(identify -format '%w' "$SHOT")
@@ -149,7 +149,7 @@ ExpectExit() {
     local _ status
     for _ in $(seq 1 100); do
         kill -0 "$PROGRAM_PID" 2>/dev/null || break
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     kill -0 "$PROGRAM_PID" 2>/dev/null && Fail "the program did not end"
     wait "$PROGRAM_PID"
@@ -162,8 +162,9 @@ ExpectExit() {
 # The main window must have the keyboard.
 Menu() {
     WaitActive "$WID"
+    Remember root "$WORK/before-menu.ppm" || Fail "no screenshot to compare with"
     HoldKey "alt+$1"
-    sleep 0.4
+    WaitChanged root "$WORK/before-menu.ppm" "the menu of Alt+$1"
     HoldKey "$2"
 }
 
@@ -173,9 +174,10 @@ ChooseFile() {
     local title="$1" file="$2" dialog
     dialog=$(WaitForWindow "$title" 20) || exit 1
     WaitActive "$dialog"
-    sleep 0.3
+    WaitSteady "$dialog" "the dialog \"$title\""
+    Remember "$dialog" "$WORK/before-typing.ppm" || Fail "no screenshot to compare with"
     TypeFast "$(NativePath "$file")"
-    sleep 0.2
+    WaitChanged "$dialog" "$WORK/before-typing.ppm" "the name typed into the dialog \"$title\""
     HoldKey Return
     WaitGone "$dialog"
 }
@@ -267,10 +269,12 @@ StepNewRoundWithEnterHeld() {
 # from the menu with the arrow keys and Enter held.
 StepRestartFromKeyboardMenu() {
     WaitActive "$WID"
+    Remember root "$WORK/before-menu.ppm" || Fail "no screenshot to compare with"
     HoldKey alt+f
-    sleep 0.4
+    WaitChanged root "$WORK/before-menu.ppm" "the File menu"
+    Remember root "$WORK/before-menu.ppm" || Fail "no screenshot to compare with"
     HoldKey Down
-    sleep 0.2
+    WaitChanged root "$WORK/before-menu.ppm" "the highlight moved down the File menu"
     HoldKey Return
     ShowsWithin 10 "the question is not waiting after Restart round" TypedQuestionWaits "$OLIVE"
     NeverShows 1 "the Enter that chose Restart round answered the question" \
@@ -388,12 +392,14 @@ StepHelpClosedWithEnter() {
 # The one-answer question waiting -> the same with "Stockholm" typed. A
 # click on the background, then typing: the letters land in the answer box.
 StepClickThenType() {
+    # X hands the program the click before the keys typed after it; TypeInMain
+    # waits until the main window has the keyboard.
     ClickClient 5 $((H - 5))
-    sleep 0.3
     TypeInMain "Stock"
     ShowsWithin 5 "after a click on the background the letters went elsewhere" BoxHasText
+    Remember "$WID" "$WORK/before-typing.ppm" || Fail "no screenshot to compare with"
     TypeInMain "holm"
-    sleep 0.3
+    WaitChanged "$WID" "$WORK/before-typing.ppm" "the letters \"holm\" in the answer box"
 }
 
 # The one-answer question with its answer typed -> the zone question
@@ -466,7 +472,7 @@ ResizeMain() {
     local width="$1" height="$2" _
     xdotool windowsize "$WID" "$width" "$height"
     for _ in $(seq 1 50); do
-        sleep 0.2
+        sleep 0.2 # between the looks of a wait with a deadline
         Shoot
         [ "$(identify -format '%w' "$SHOT")" = "$width" ] && break
     done

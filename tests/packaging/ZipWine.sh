@@ -59,12 +59,13 @@ seen=0
 for _ in $(seq 1 75); do
     seen=$(MagentaPixels)
     [ "$seen" -gt 10000 ] && break
-    sleep 0.2
+    sleep 0.2 # between the screenshots of a wait with a deadline
 done
 [ -n "$keep" ] && cp "$shot" "$keep"
 [ "$seen" -gt 10000 ] || Fail "the question with its picture is not on screen ($seen magenta pixels)"
 
-sleep 0.3
+# The question drawn in full before the answer is typed.
+ScreenHoldsStill "$wid" 10 || Fail "the question did not hold still within 10s"
 xdotool type --delay 30 magenta
 xdotool key Return
 green=""
@@ -73,16 +74,14 @@ for _ in $(seq 1 75); do
     h=$(identify -format '%h' "$shot")
     green=$(Pixel "$shot" 3 $((h - 4)))
     [ "$green" = 0,98,0 ] && break
-    sleep 0.2
+    sleep 0.2 # between the screenshots of a wait with a deadline
 done
 [ "$green" = 0,98,0 ] || Fail "the answer did not give the correct scheme (background $green)"
 
-xdotool key alt+f
-sleep 0.3
-xdotool key e
+MenuCommand "$wid" e
 for _ in $(seq 1 100); do
     kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.1 # between the looks of a wait with a deadline
 done
 kill -0 "$program" 2>/dev/null && Fail "the program did not end after File > Exit"
 wait "$program"

@@ -15,6 +15,7 @@
 #endif
 
 #include "round/QuestionOrder.h"
+#include "rules/FileSystem.h"
 #include "tests/round/RoundTestSupport.h"
 #include "tests/support/TempDir.h"
 
@@ -69,6 +70,25 @@ TEST(SaveRoundFile, WritesTheExampleByteForByte) {
                   "Q: 1 Stat: 1\r\n");
     EXPECT_STREQ(round.sfile, target.c_str());
     EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"biology.qfr"});
+}
+
+// Each step that reaches the disk, as the file system reports it.
+std::vector<std::string> savedSteps;
+void RecordStep(const char* step) { savedSteps.emplace_back(step); }
+
+TEST(SaveRoundFile, DataIsOnTheDiskBeforeTheRename) {
+    TempDir dir;
+    const std::string target = dir.Write("round.qfr", "the previous round");
+    clQuestionOrder round;
+    SetName(round.qfile, "q.txt");
+    SetEntries(round, kExample);
+    savedSteps.clear();
+    SetFileSystemTraceForTests(RecordStep);
+    const int saved = round.SaveRoundFile(target.c_str());
+    SetFileSystemTraceForTests(nullptr);
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(savedSteps, (std::vector<std::string>{"flush", "rename"}));
+    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"round.qfr"});
 }
 
 TEST(SaveRoundFile, WithoutEntriesOrQuestionFile) {

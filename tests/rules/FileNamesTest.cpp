@@ -180,39 +180,4 @@ TEST(FileNameParts, FolderBaseAndRoot) {
     }
 }
 
-TEST(Windows1252, EveryByteHasOneCharacterAndBack) {
-    for (int byte = 0; byte < 256; ++byte) {
-        SCOPED_TRACE(byte);
-        EXPECT_EQ(UnicodeToWindows1252(Windows1252ToUnicode(static_cast<unsigned char>(byte))),
-                  byte);
-    }
-    EXPECT_EQ(Windows1252ToUnicode(0x80), U'\u20AC');
-    EXPECT_EQ(Windows1252ToUnicode(0x8A), U'\u0160');
-    EXPECT_EQ(Windows1252ToUnicode(0xE9), U'\u00E9');
-    EXPECT_EQ(UnicodeToWindows1252(U'\u0100'), -1);
-    EXPECT_EQ(UnicodeToWindows1252(U'\u4E2D'), -1);
-}
-
-TEST(Windows1252, FoldJoinsExactlyTheCasePairs) {
-    std::vector<std::pair<int, int>> pairs;
-    for (int c = 'A'; c <= 'Z'; ++c) pairs.emplace_back(c, c + 0x20);
-    for (int c = 0xC0; c <= 0xDE; ++c) {
-        if (c != 0xD7) pairs.emplace_back(c, c + 0x20);
-    }
-    pairs.insert(pairs.end(), {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}});
-    auto paired = [&](int a, int b) {
-        for (auto [upper, lower] : pairs) {
-            if ((a == upper && b == lower) || (a == lower && b == upper)) return true;
-        }
-        return false;
-    };
-    for (int a = 0; a < 256; ++a) {
-        for (int b = a + 1; b < 256; ++b) {
-            const bool same = FoldWindows1252Case(static_cast<unsigned char>(a)) ==
-                              FoldWindows1252Case(static_cast<unsigned char>(b));
-            if (same != paired(a, b)) ADD_FAILURE() << "bytes " << a << " and " << b;
-        }
-    }
-}
-
 }  // namespace

@@ -61,6 +61,7 @@ protected:
     void SetUp() override { ClearQuestionTextCache(); }
     void TearDown() override {
         SetQuestionTextClockForTests(nullptr);
+        SetQuestionTextCacheCapForTests(kQuestionTextCacheBytes);
         ClearQuestionTextCache();
     }
     static std::string ReadQuestionText(const std::string& path, int size = 64) {
@@ -343,6 +344,35 @@ TEST_F(CacheTest, NamesAreKeptApart) {
     }
     EXPECT_LE(GetQuestionTextCacheStats().entries, 8);
     EXPECT_EQ(ReadQuestionText(dir_.File("missing.txt")), "");
+}
+
+TEST_F(CacheTest, ByteCapKeepsTheNewestTextAndDropsTheOldest) {
+    SetQuestionTextClockForTests(FarFuture);
+    SetQuestionTextCacheCapForTests(1000);
+    // Converted texts of 400 bytes: two fit under the cap, a third does not.
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        paths.push_back(dir_.Write("q" + std::to_string(i) + ".txt",
+                                   std::string(398, static_cast<char>('a' + i)) + "\xC3\xA4\n"));
+        EXPECT_EQ(ReadQuestionText(paths[i], 500).size(), 399u);
+    }
+    QuestionTextCacheStats stats = GetQuestionTextCacheStats();
+    EXPECT_EQ(stats.entries, 2);
+    EXPECT_EQ(stats.bytesHeld, 800u);
+    EXPECT_EQ(stats.wholeReads, 3);
+    // The newest is kept, the oldest was dropped and is read again.
+    ReadQuestionText(paths[2], 500);
+    EXPECT_EQ(GetQuestionTextCacheStats().wholeReads, 3);
+    ReadQuestionText(paths[0], 500);
+    EXPECT_EQ(GetQuestionTextCacheStats().wholeReads, 4);
+    // A text over the cap by itself is still kept while it is the newest.
+    const std::string large = dir_.Write("large.txt", std::string(1500, 'x') + "\xC3\xA4\n");
+    ReadQuestionText(large, 8);
+    ReadQuestionText(large, 8);
+    stats = GetQuestionTextCacheStats();
+    EXPECT_EQ(stats.entries, 1);
+    EXPECT_EQ(stats.bytesHeld, 1502u);
+    EXPECT_EQ(stats.wholeReads, 5);
 }
 
 TEST_F(CacheTest, LoadQuestionTextForEveryKindOfFile) {

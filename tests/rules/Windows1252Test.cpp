@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "rules/Windows1252.h"
 
@@ -36,4 +37,57 @@ TEST(Windows1252, ToUtf8) {
               "G\xC3\xA4vle \xE2\x82\xAC \xC5\xA0 \xC2\xA4Q");
     EXPECT_EQ(Windows1252ToUtf8(""), "");
     EXPECT_EQ(Windows1252ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST(Windows1252, FoldJoinsExactlyTheCasePairs) {
+    std::vector<std::pair<int, int>> pairs;
+    for (int c = 'A'; c <= 'Z'; ++c) pairs.emplace_back(c, c + 0x20);
+    for (int c = 0xC0; c <= 0xDE; ++c) {
+        if (c != 0xD7) pairs.emplace_back(c, c + 0x20);
+    }
+    pairs.insert(pairs.end(), {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}});
+    auto paired = [&](int a, int b) {
+        for (auto [upper, lower] : pairs) {
+            if ((a == upper && b == lower) || (a == lower && b == upper)) return true;
+        }
+        return false;
+    };
+    for (int a = 0; a < 256; ++a) {
+        for (int b = a + 1; b < 256; ++b) {
+            const bool same = FoldWindows1252Case(static_cast<unsigned char>(a)) ==
+                              FoldWindows1252Case(static_cast<unsigned char>(b));
+            if (same != paired(a, b)) ADD_FAILURE() << "bytes " << a << " and " << b;
+        }
+    }
+}
+
+TEST(Windows1252, FromUtf8AtTheEdgesOfTheEncoding) {
+    struct Case {
+        const char* what;
+        std::string utf8;
+        bool ok;
+        std::string text;
+    } cases[] = {
+        {"ASCII", "abc", true, "abc"},
+        {"two bytes, U+0080 is a control the page lacks", "\xC2\x80", false, ""},
+        {"two bytes, the last of the page", "\xC3\xBF", true, "\xFF"},
+        {"three bytes", "\xE2\x82\xAC", true, "\x80"},
+        {"overlong two bytes", "\xC1\xBF", false, ""},
+        {"overlong three bytes", "\xE0\x9F\xBF", false, ""},
+        {"a surrogate", "\xED\xA0\x80", false, ""},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", false, ""},
+        {"cut short", "a\xE2\x82", false, ""},
+        {"a Windows-1252 letter", "G\xE4vle", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string out;
+        EXPECT_EQ(Utf8ToWindows1252(c.utf8, out), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(out, c.text);
+        }
+    }
+    std::string out;
+    EXPECT_TRUE(Utf8ToWindows1252("\xCE\xA9 \xF0\x9F\x98\x80 \xC3\xA9", out, '?'));
+    EXPECT_EQ(out, "? ? \xE9");
 }

@@ -18,6 +18,7 @@ esac
 keep="${3:-}"
 case "$keep" in "" | /*) ;; *) keep="$PWD/$keep" ;; esac
 work=$(mktemp -d)
+. "$(cd "$(dirname "$0")" && pwd)/../e2e/Waits.sh"
 trap 'rm -rf "$work"' EXIT
 
 fail() {
@@ -57,7 +58,7 @@ seen=0
 for _ in $(seq 1 50); do
     seen=$(magenta_pixels)
     [ "$seen" -gt 10000 ] && break
-    sleep 0.2
+    sleep 0.2 # between the screenshots of a wait with a deadline
 done
 [ -n "$keep" ] && cp "$work/screen.png" "$keep"
 [ "$seen" -gt 10000 ] || fail "the round's question with its picture is not on screen ($seen magenta pixels)"
@@ -69,27 +70,27 @@ background() {
 }
 
 # The answer box has the keyboard: the pointer over the window gives it the keys.
-xdotool mousemove --window "$wid" 40 40
-sleep 0.5
+xdotool mousemove --sync --window "$wid" 40 40
 xdotool type --delay 30 magenta
 xdotool key Return
 colour=""
 for _ in $(seq 1 50); do
     colour=$(background)
     case "$colour" in 006200*) break ;; esac
-    sleep 0.2
+    sleep 0.2 # between the screenshots of a wait with a deadline
 done
 case "$colour" in
     006200*) ;;
     *) fail "typing the head question's answer did not give the correct scheme (background $colour)" ;;
 esac
 
+Remember root "$work/before-menu.ppm" || fail "no screenshot of the screen"
 xdotool key alt+f
-sleep 0.5
+ScreenChangedFrom root "$work/before-menu.ppm" 10 || fail "the File menu did not open within 10s"
 xdotool key e
 for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.1 # between the looks of a wait with a deadline
 done
 kill -0 "$pid" 2>/dev/null && fail "the program did not end after File > Exit"
 wait "$pid"

@@ -4,6 +4,7 @@
 # wait has a timeout, so a hung program fails the test instead of the run.
 
 source "$(dirname "${BASH_SOURCE[0]}")/WinePrefix.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/Waits.sh"
 
 Fail() {
     echo "${TEST_NAME:-wine test}: $*" >&2
@@ -49,8 +50,11 @@ OpenNewRoundDialog() {
     local wid="$1" dialog="" attempt
     for attempt in 1 2 3 4; do
         timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
+        Remember root "$WORK/before-menu.ppm" || Fail "no screenshot of the screen"
         xdotool key alt+f
-        sleep 0.3
+        # The menu on screen before its item's key; a menu that did not open
+        # is tried again.
+        ScreenChangedFrom root "$WORK/before-menu.ppm" 5 || continue
         xdotool key n
         dialog=$(timeout 8 xdotool search --sync --onlyvisible --name '^Open$' 2>/dev/null |
             head -n 1)
@@ -83,7 +87,17 @@ ShootWindow() {
     [ -n "$id" ] || Fail "no window to take a screenshot of"
     for attempt in 1 2 3 4 5; do
         import -window "$id" "$file" 2>/dev/null && return 0
-        sleep 0.2
+        sleep 0.2 # between the attempts of a screenshot
     done
     Fail "no screenshot of window $id"
+}
+
+# File > the item with this letter, by keyboard, once the menu is on screen.
+MenuCommand() {
+    local wid="$1" letter="$2"
+    timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
+    Remember root "$WORK/before-menu.ppm" || Fail "no screenshot of the screen"
+    xdotool key alt+f
+    ScreenChangedFrom root "$WORK/before-menu.ppm" 10 || Fail "the File menu did not open within 10s"
+    xdotool key "$letter"
 }

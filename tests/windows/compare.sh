@@ -46,7 +46,7 @@ Settle() {
             return 0
         fi
         cp "$file" "$previous"
-        sleep 0.3
+        sleep 0.3 # between the screenshots of a wait with a deadline
     done
     Fail "the window did not settle at $size"
 }
@@ -79,10 +79,11 @@ Capture() {
         ShootWindow "$wid" "$WORK/shot.png"
         menu=$(MenuBarHeight "$WORK/shot.png" "$BLUE")
         [ -n "$menu" ] && break
-        sleep 0.2
+        sleep 0.2 # between the screenshots of a wait with a deadline
     done
     [ -n "$menu" ] || Fail "$platform: no welcome screen"
     ShootClient "$wid" "$menu" "$platform-welcome" "$resize"
+    cp "$WORK/shot.png" "$WORK/welcome-whole.png"
 
     local dialog
     dialog=$(OpenNewRoundDialog "$wid") || exit 1
@@ -90,20 +91,18 @@ Capture() {
     xdotool key Return
     for _ in $(seq 1 50); do
         xdotool getwindowname "$dialog" >/dev/null 2>&1 || break
-        sleep 0.2
+        sleep 0.2 # between the looks of a wait with a deadline
     done
-    sleep 0.5
+    ScreenChangedFrom "$wid" "$WORK/welcome-whole.png" 20 ||
+        Fail "$platform: the question did not replace the welcome screen within 20s"
     ShootClient "$wid" "$menu" "$platform-question" "$resize"
 
     # Without a window manager nothing gives the window back the keyboard
     # after the dialog: Qt then has no active window and no menu mnemonics.
-    timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key e
+    MenuCommand "$wid" e
     for _ in $(seq 1 100); do
         kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     kill -0 "$pid" 2>/dev/null && Fail "$platform: the program did not end after File > Exit"
     wait "$pid" || Fail "$platform: exit code $?"

@@ -72,7 +72,7 @@ for _ in $(seq 1 50); do
     menu=$(MenuBarHeight "$shot" "$BLUE")
     [ -n "$menu" ] && [ "$(Pixel "$shot" 250 $((menu + 200)))" != "$BLUE" ] && break
     menu=""
-    sleep 0.2
+    sleep 0.2 # between the screenshots of a wait with a deadline
 done
 [ -n "$menu" ] || Fail "the welcome screen did not appear"
 width=$(identify -format '%w' "$shot")
@@ -88,7 +88,7 @@ ExpectPicturePixel() {
         ShootWindow "$wid" "$shot"
         seen=$(ClientPixel $((left + x)) $((10 + y)))
         [ "$seen" = "$colour" ] && return 0
-        sleep 0.2
+        sleep 0.2 # between the screenshots of a wait with a deadline
     done
     cp "$shot" "${WINE_TEST_KEEP:-$WORK}/failed-names.png" 2>/dev/null
     Fail "$what: picture pixel ($x, $y) is $seen, expected $colour"
@@ -100,23 +100,18 @@ ChooseInDialog() {
     dialog=$(timeout 10 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null |
         head -n 1)
     [ -n "$dialog" ] || Fail "no \"$title\" dialog"
-    sleep 0.3
+    ScreenHoldsStill "$dialog" 10 || Fail "the \"$title\" dialog did not hold still within 10s"
+    Remember "$dialog" "$WORK/before-typing.ppm" || Fail "no screenshot of the dialog"
     xdotool type --delay 20 "$path"
-    sleep 0.2
+    ScreenChangedFrom "$dialog" "$WORK/before-typing.ppm" 10 ||
+        Fail "the name typed into the \"$title\" dialog did not appear within 10s"
     xdotool key Return
     for _ in $(seq 1 50); do
         xdotool getwindowname "$dialog" >/dev/null 2>&1 || return 0
-        sleep 0.2
+        sleep 0.2 # between the looks of a wait with a deadline
     done
     import -window root "${WINE_TEST_KEEP:-$WORK}/failed-dialog.png" 2>/dev/null
     Fail "the \"$title\" dialog did not close after $path"
-}
-
-MenuCommand() {
-    timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key "$1"
 }
 
 # New round on the question file in the folder with accents.
@@ -125,11 +120,11 @@ ChooseInDialog Open "$(WinPath "$quiz")"
 ExpectPicturePixel "the picture named in Windows-1252 after New round" 75 30 "$PICTURE"
 
 # Save round into the other folder; the file names the question file in 1252.
-MenuCommand s
+MenuCommand "$wid" s
 ChooseInDialog "Save As" "$(WinPath "$round")"
 for _ in $(seq 1 50); do
     [ -f "$round" ] && break
-    sleep 0.2
+    sleep 0.2 # between the looks of a wait with a deadline
 done
 [ -f "$round" ] || Fail "Save round wrote no file at $round"
 expected="$WORK/expected.qfr"
@@ -144,11 +139,10 @@ cmp -s "$round" "$expected" || Fail "the round file differs: $(od -c "$round" | 
 
 # Load round from the other folder, which is now the current one: the picture
 # is still the question file's own, and the zone click needs the zone bitmap.
-MenuCommand l
+MenuCommand "$wid" l
 ChooseInDialog Open "$(WinPath "$round")"
 ExpectPicturePixel "the picture after Load round" 75 30 "$PICTURE"
-xdotool mousemove --window "$wid" $((left + 20)) $((menu + 10 + 30))
-sleep 0.2
+xdotool mousemove --sync --window "$wid" $((left + 20)) $((menu + 10 + 30))
 xdotool click 1
 ExpectPicturePixel "the zone marked after a click inside it" 20 30 "$MARKED"
 ExpectPicturePixel "the picture outside the zone" 75 30 "$PICTURE"
@@ -162,15 +156,15 @@ moved="$quiz_dir/flyttad ø.qfr"
     ToCp1252 "/home/ana/quiz/$quiz_name"
     printf '"\r\nsfile: "x"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n'
 } >"$moved"
-MenuCommand l
+MenuCommand "$wid" l
 ChooseInDialog Open "$(WinPath "$moved")"
 ExpectPicturePixel "the picture after loading a round file from another computer" 75 30 "$PICTURE"
 [ "$(ClientPixel 3 $((height - 4)))" = "$BLUE" ] || Fail "the moved round did not ask its question"
 
-MenuCommand e
+MenuCommand "$wid" e
 for _ in $(seq 1 100); do
     kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.1 # between the looks of a wait with a deadline
 done
 kill -0 "$program" 2>/dev/null && Fail "the program did not end after File > Exit"
 wait "$program"
