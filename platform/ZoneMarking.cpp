@@ -192,7 +192,7 @@ bool MarkZone(HBITMAP& picture, HBITMAP& zone, const ZoneColour& colour, ZoneLig
 }
 
 bool ReadZoneRows(HBITMAP& bitmap, int width, int height,
-                  const std::function<bool(const std::uint32_t* row, int y)>& visit) {
+                  const std::function<bool(const std::uint32_t* row, int count)>& visit) {
     PixelRows rows;
     if (!MakeDirect(bitmap, rows)) return false;
     GdiFlush();
@@ -205,7 +205,7 @@ bool ReadZoneRows(HBITMAP& bitmap, int width, int height,
             line[static_cast<std::size_t>(x)] =
                 rows.bytesPerPixel == 4 ? PixelAt<4>(pixel) : PixelAt<3>(pixel);
         }
-        if (!visit(line.data(), y)) break;
+        if (!visit(line.data(), width)) break;
     }
     return true;
 }

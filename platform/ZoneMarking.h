@@ -46,9 +46,10 @@ struct ZoneLight {
 // the rows of either cannot be read, leaving the picture unmarked.
 bool MarkZone(HBITMAP& picture, HBITMAP& zone, const ZoneColour& colour, ZoneLight light);
 
-// Calls visit(row, y) for each row y of the top-left width x height area of
-// `bitmap` (clipped to its size), with the pixels as 0x00RRGGBB, read as the
+// Calls visit(row, count) for each row of the top-left width x height area
+// of `bitmap` (clipped to its size: count pixels a row), from the top, each
+// pixel as 0x00RRGGBB, read as the
 // marking reads them; stops when visit returns false. `bitmap` may be
 // replaced as by MarkZone. False when its rows cannot be read.
 bool ReadZoneRows(HBITMAP& bitmap, int width, int height,
-                  const std::function<bool(const std::uint32_t* row, int y)>& visit);
+                  const std::function<bool(const std::uint32_t* row, int count)>& visit);

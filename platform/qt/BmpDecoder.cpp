@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 #include "rules/FileNames.h"
 
 namespace quillfin::platform {

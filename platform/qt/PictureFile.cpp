@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/PictureFormat.h"
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 
 namespace quillfin::platform {
 namespace {

@@ -2,7 +2,9 @@
 // report: the cap on problems, the summary lines and the exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -33,12 +35,18 @@ protected:
         if (name == "picture.bmp" || (withZone_ && name == "zone.bmp")) return name;
         return std::string();
     }
-    bool Decode(const std::string& path, bool wantPixels, PictureInfo& info) override {
+    bool Decode(const std::string&, PictureInfo& info) override {
         info.width = 4;
         info.height = 4;
-        if (wantPixels) {
-            for (int i = 0; i < 16; ++i)
-                info.pixels.push_back(path == "zone.bmp" && i % 4 < 2 ? kRed : kWhite);
+        return true;
+    }
+    bool ReadRows(const std::string& path, int width, int height,
+                  const std::function<bool(const std::uint32_t*, int)>& visit) override {
+        std::vector<std::uint32_t> row;
+        for (int x = 0; x < std::min(width, 4); ++x)
+            row.push_back(path == "zone.bmp" && x < 2 ? kRed : kWhite);
+        for (int y = 0; y < std::min(height, 4); ++y) {
+            if (!visit(row.data(), static_cast<int>(row.size()))) break;
         }
         return true;
     }
@@ -62,7 +70,7 @@ bool ProgramFails(const std::string& file, int n, bool withZone) {
     for (int i = 0; i < answers; ++i) {
         const std::string answer(q.answers[i]);
         if (answer.find_first_of("\r\n") != std::string::npos) return true;
-        const int matched = q.TestAnswer(answer.c_str(), 256);
+        const int matched = q.TestAnswer(answer.c_str(), kAnswerCompareLimit);
         if (matched == 0) return true;
         if (q.HaveFlag(0x20) && matched != i + 1) return true;
     }
@@ -125,6 +133,25 @@ void ExpectAgreement(const std::string& file, bool withZone) {
     EXPECT_FALSE(beyond.GetQuestion(file.c_str(), check.questions + 1));
 }
 
+// Blocks at the edges the generated files do not reach: answers of 254 to
+// 257 characters around the answer box's limit, and a picture that is also
+// the zone bitmap, asked for a colour it holds and for one it does not.
+std::string EdgeBlocks(unsigned seed) {
+    std::mt19937 random(seed);
+    std::string text;
+    for (int length : {254, 255, 256, 257}) {
+        const char letter = static_cast<char>('a' + random() % 26);
+        text += "\244Q \"Long " + std::to_string(length) + "?\" \244A \"" +
+                std::string(static_cast<std::size_t>(length), letter) + "\"" +
+                (random() % 2 == 0 ? " \"short\"" : "") + " \244E\r\n";
+    }
+    for (const char* colour : {"zc red", "zc blue", "zr 255 zg 255"}) {
+        text += "\244Q \"Click it (" + std::string(colour) +
+                ")\" \244P \"zone.bmp\" \244A \244Z \"zone.bmp\" \244F " + colour + " \244E\r\n";
+    }
+    return text;
+}
+
 std::string RunWith(const std::vector<std::string>& args, int& code) {
     std::vector<const char*> argv{"quillfin-check"};
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -141,6 +168,16 @@ TEST(CheckerAgreesWithTheProgram, GeneratedFiles) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         const std::string file = dir.Write("generated.txt", GeneratedQuestionFile(seed, 30, true));
         ExpectAgreement(file, seed % 4 != 0);
+    }
+}
+
+TEST(CheckerAgreesWithTheProgram, LongAnswersAndAPictureThatIsAlsoTheZone) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const std::string file =
+            dir.Write("edges.txt", GeneratedQuestionFile(seed, 6, true) + EdgeBlocks(seed));
+        ExpectAgreement(file, true);
     }
 }
 
@@ -265,7 +302,8 @@ TEST(CheckerPictures, EachDistinctFileIsDecodedOnce) {
     FakePictures pictures(true);
     const FileCheck check = CheckQuestionFile(file, pictures);
     EXPECT_EQ(check.Count(Severity::Error), 0);
-    EXPECT_EQ(pictures.Decodes(), 2);
+    // Each file once for its size, and the zone once more for its colours.
+    EXPECT_EQ(pictures.Decodes(), 3);
 }
 
 TEST(CheckerReport, KeepsTheFirstProblemsOfTheFileWhateverTheOrderFound) {
