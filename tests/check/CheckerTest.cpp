@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "check/Checker.h"
+#include "check/Output.h"
 #include "check/Pictures.h"
 #include "check/Report.h"
 #include "questions/Question.h"
@@ -361,6 +362,50 @@ TEST(CheckerReport, BlocksReadingFarOnStopTheCheckWithAnError) {
             EXPECT_NE(
                 report.substr(line, stopped - line).find("error: checking stopped at question"),
                 std::string::npos);
+        }
+    }
+}
+
+namespace {
+
+// A console or a file, recording what each call received.
+class RecordingSink : public ReportSink {
+public:
+    explicit RecordingSink(bool console) : console_(console) {}
+    bool IsConsole() const override { return console_; }
+    void WriteConsoleLine(std::string_view utf8) override { consoleLines.emplace_back(utf8); }
+    void WriteBytes(std::string_view bytes) override { this->bytes.append(bytes); }
+
+    std::vector<std::string> consoleLines;
+    std::string bytes;
+
+private:
+    bool console_;
+};
+
+}  // namespace
+
+TEST(CheckerOutput, AConsoleGetsWholeLinesAndAFileTheBytes) {
+    const std::string report =
+        "quiz.txt:1:1: warning: unknown tag \"\u00A4X\": x [unknown-tag]\n"
+        "quiz.txt: 1 question, 0 errors, 1 warning\n";
+    for (bool console : {true, false}) {
+        SCOPED_TRACE(console ? "console" : "file or pipe");
+        RecordingSink sink(console);
+        {
+            ReportBuffer buffer(sink);
+            std::ostream out(&buffer);
+            // Written in pieces that split a line and a two-byte character.
+            out << report.substr(0, 37) << report.substr(37, 30) << report.substr(67) << "tail";
+        }
+        if (console) {
+            EXPECT_EQ(sink.bytes, "");
+            ASSERT_EQ(sink.consoleLines.size(), 3u);
+            EXPECT_EQ(sink.consoleLines[0] + sink.consoleLines[1], report);
+            EXPECT_EQ(sink.consoleLines[2], "tail");
+        } else {
+            EXPECT_TRUE(sink.consoleLines.empty());
+            EXPECT_EQ(sink.bytes, report + "tail");
         }
     }
 }
