@@ -371,7 +371,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
         return nullptr;
     const std::int64_t width = header.biWidth;
     const std::int64_t height = -static_cast<std::int64_t>(header.biHeight);
-    if (width * height > kMaxBmpPixels) return nullptr;
+    if (width * height > quillfin::pictures::kMaxPixels) return nullptr;
     auto bitmap = std::make_unique<Bitmap>();
     bitmap->image = NewRgb32Image(static_cast<int>(width), static_cast<int>(height));
     if (bitmap->image.isNull()) return nullptr;

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/PictureFormat.h"
 #include "platform/WinApi.h"
 
 namespace quillfin::platform {
@@ -158,17 +159,15 @@ private:
     void* mapping_ = nullptr;
 };
 
-// The largest picture accepted, in pixels: room for a 50-megapixel photo.
-constexpr std::int64_t kMaxBmpPixels = 64LL * 1024 * 1024;
 // The file a name from the program opens: the bytes as given, then as
 // Windows-1252 converted to UTF-8; empty when neither is a regular file.
 std::string FindNamedFile(const char* name);
 // Decodes a whole PNG or JPEG file held in memory into 32-bit pixels, upright
 // by its EXIF orientation, transparency drawn over white; nullopt for other
-// content, anything malformed, or more than kMaxBmpPixels pixels.
+// content, anything malformed, or more than pictures::kMaxPixels pixels.
 std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t size);
 // Decodes a whole BMP file held in memory; nullopt for anything malformed,
-// truncated, of an unsupported kind or larger than kMaxBmpPixels.
+// truncated, of an unsupported kind or larger than pictures::kMaxPixels.
 std::optional<QImage> DecodeBmp(const unsigned char* data, std::size_t size,
                                 int* bitsPerPixel = nullptr);
 // Reads and decodes the named file (the name as given, then as Windows
