@@ -409,3 +409,52 @@ TEST(CheckerOutput, AConsoleGetsWholeLinesAndAFileTheBytes) {
         }
     }
 }
+
+namespace {
+
+// A 100 x 100 picture over a zone of as many colours: 0x00RRGGBB = y * 100 + x,
+// more than the library keeps a list of.
+class ManyColourPictures : public FakePictures {
+public:
+    ManyColourPictures() : FakePictures(true) {}
+
+protected:
+    bool Decode(const std::string&, PictureInfo& info) override {
+        info.width = 100;
+        info.height = 100;
+        return true;
+    }
+    bool ReadRows(const std::string&, int width, int height,
+                  const std::function<bool(const std::uint32_t*, int)>& visit) override {
+        std::vector<std::uint32_t> row(static_cast<std::size_t>(std::min(width, 100)));
+        for (int y = 0; y < std::min(height, 100); ++y) {
+            for (std::size_t x = 0; x < row.size(); ++x)
+                row[x] = static_cast<std::uint32_t>(y * 100 + x);
+            if (!visit(row.data(), static_cast<int>(row.size()))) break;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(CheckerPictures, AZoneOfManyColoursIsReadAgainForEachNewColour) {
+    static_assert(100 * 100 > PictureLibrary::kMaxKeptColours);
+    TempDir dir;
+    // 9999 = 0x00270F: the last pixel; 0x000001 only in the first row.
+    const std::string file = dir.Write(
+        "many.txt",
+        "\244Q \"a\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 0 zg 39 zb 15 "
+        "\244E\r\n"
+        "\244Q \"b\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 1 \244E\r\n"
+        "\244Q \"c\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 0 zg 39 zb 15 "
+        "\244E\r\n"
+        "\244Q \"d\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zg 0 zb 1 \244E\r\n");
+    ManyColourPictures pictures;
+    const FileCheck check = CheckQuestionFile(file, pictures);
+    EXPECT_EQ(QuestionsWithErrors(check), std::set<int>{2});
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_NE(check.problems[0].message.find("and other colours"), std::string::npos);
+    // Sizes of both files, then one pass per distinct colour asked.
+    EXPECT_EQ(pictures.Decodes(), 2 + 3);
+}
