@@ -11,6 +11,7 @@
 #include "check/Messages.h"
 #include "check/Pictures.h"
 #include "check/SourceText.h"
+#include "platform/ZoneMarking.h"
 #include "questions/Question.h"
 #include "rules/QuestionFileText.h"
 #include "rules/Windows1252.h"
@@ -20,8 +21,6 @@ namespace {
 constexpr char kTag = '\244';
 // The tag sign as the report shows it.
 constexpr char kSign[] = "\u00A4";
-// What a typed answer is compared over: the answer box's text and its end.
-constexpr int kTypedLimit = 256;
 constexpr char kKnownTagLetters[] = "QPAZIFE";
 
 // Quotes that word processors put where a straight double quote belongs.
@@ -29,15 +28,29 @@ bool IsTypographicQuote(unsigned char c) {
     return c == 0x93 || c == 0x94 || c == 0x84 || c == 0xAB || c == 0xBB;
 }
 
-constexpr const char* kFlagWords[] = {"cs", "zdr", "zdg", "zdb", "qzone", "alla", "zc"};
-constexpr const char* kComponentWords[] = {"zr", "zg", "zb"};
 constexpr const char* kComponentNames[] = {"red", "green", "blue"};
-constexpr const char* kColourNames[] = {
-    "red",        "blue",       "green",         "yellow",     "violet",   "turquoise",
-    "orange",     "grey",       "pink",          "darkred",    "darkblue", "darkgreen",
-    "darkyellow", "darkviolet", "darkturquoise", "darkorange", "darkgrey"};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// A colour as the teacher writes it: its colour word where one has exactly
+// this colour, else r,g,b.
+std::string ColourName(std::uint32_t rgb) {
+    const int r = static_cast<int>(rgb >> 16 & 0xFF);
+    const int g = static_cast<int>(rgb >> 8 & 0xFF);
+    const int b = static_cast<int>(rgb & 0xFF);
+    for (const ZoneColourName& name : ZoneColourNames()) {
+        if (name.r == r && name.g == g && name.b == b) return name.word;
+    }
+    return std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b);
+}
+
+// "a", "a and b", "a, b and c".
+std::string Listed(const std::vector<std::string>& items) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += i + 1 == items.size() ? " and " : ", ";
+        out += items[i];
+    }
+    return out;
+}
 
 // What the answer test compares of an answer: its bytes, folded as the test
 // folds them unless the question is case-sensitive. Two answers with the same
@@ -47,6 +60,21 @@ std::string AnswerKey(const std::string& answer, bool caseSensitive) {
     std::string key = answer;
     for (char& c : key) c = static_cast<char>(FoldWindows1252Case(static_cast<unsigned char>(c)));
     return key;
+}
+
+// Whether answer i, typed as it stands, is matched by the program's answer
+// test: asked of a record that holds that answer alone, so that each answer
+// costs its own length. The test stops comparing at the answer box's limit,
+// so an answer too long for it is never reached to its end.
+bool Typeable(const clQuestion& q, int i) {
+    clQuestion alone;
+    alone.answers = &q.answers[i];
+    alone.answerLengths = &q.answerLengths[i];
+    alone.answerAntal = 1;
+    alone.flags = q.flags;
+    const bool matched = alone.TestAnswer(q.answers[i], kAnswerCompareLimit) == 1;
+    alone.ZeroAll();  // the buffers belong to `q`
+    return matched;
 }
 
 std::string ZoneColourText(const clQuestion& q) {
@@ -187,16 +215,14 @@ private:
                 const std::string shown =
                     letter > ' ' && letter != '\177' ? std::string(bytes_.substr(at, 2)) : "\244";
                 std::string message = "unknown tag " + Shown(shown) + ": ";
+                char meant = '\0';
                 if (letter >= 'a' && letter <= 'z' &&
                     std::strchr(kKnownTagLetters, letter - 'a' + 'A')) {
+                    meant = static_cast<char>(letter - 'a' + 'A');
                     message += "tags are upper case, so this is not the tag " + std::string(kSign) +
-                               std::string(1, static_cast<char>(letter - 'a' + 'A')) +
-                               "; the tag byte still ends an answer list or flags section";
-                } else {
-                    message +=
-                        "the program ignores it, but the tag byte still ends an answer list or "
-                        "flags section";
+                               std::string(1, meant) + "; ";
                 }
+                message += UnknownTagOutcome(offset, meant);
                 Add(Severity::Warning, offset, QuestionAt(offset), "unknown-tag", message);
                 continue;
             }
@@ -222,25 +248,67 @@ private:
         }
     }
 
+    // What the learner gets from an unknown tag at `offset`: its byte ends
+    // the answer list or flags section it stands in, so what follows it up
+    // to the next tag is not read. `meant`: the tag it seems to stand for.
+    std::string UnknownTagOutcome(std::int64_t offset, char meant) const {
+        // The section it ends: the last known tag before it in its block.
+        char section = '\0';
+        const std::int64_t blockStart = QuestionAt(offset) > 0 ? BlockStart(QuestionAt(offset)) : 0;
+        for (std::int64_t at = offset - 1; at >= blockStart; --at) {
+            if (bytes_[static_cast<std::size_t>(at)] != kTag) continue;
+            const std::size_t next = static_cast<std::size_t>(at) + 1;
+            const char tag = next < bytes_.size() ? bytes_[next] : '\0';
+            if (tag != '\0' && std::strchr(kKnownTagLetters, tag)) {
+                section = tag;
+                break;
+            }
+        }
+        const std::string_view after = Span(offset + 2, NextTagByte(offset + 2));
+        if (meant == 'F' || section == 'F') {
+            std::vector<std::string> lost;
+            for (const FlagWordName& flag : FlagWordNames()) {
+                if (after.find(flag.word) != std::string_view::npos)
+                    lost.push_back(std::string(flag.word) + " is ignored, so " +
+                                   FlagLost(flag.flag));
+            }
+            bool colour = after.find(kZoneColourWord) != std::string_view::npos;
+            for (const char* word : kZoneComponentWords)
+                colour = colour || after.find(word) != std::string_view::npos;
+            if (colour) lost.push_back("the zone colour is not set by them");
+            if (lost.empty()) return "the words after it are not read as flags";
+            return "the flags after it are not read: " + Listed(lost);
+        }
+        if (section == 'A' || meant == 'A') {
+            const auto quotes = std::count(after.begin(), after.end(), '"');
+            if (quotes >= 2) return "the texts in quotes after it are not read as answers";
+        }
+        return "the program passes over it and over what follows it up to the next tag";
+    }
+
+    static std::string FlagLost(std::uint32_t flag) {
+        switch (flag) {
+            case flagCaseSensitive:
+                return "letter case does not matter";
+            case flagAllAnswers:
+                return "any one of the answers is enough";
+            case flagDisplayZoneInQuestion:
+                return "the zone is not shown with the question";
+            default:
+                return "the zone is marked in other colours";
+        }
+    }
+
     void CheckBlock(int n) {
         const std::int64_t start = BlockStart(n);
         const std::int64_t end = BlockEnd(n);
         const std::string_view block = Span(start, end);
-        if (block.find("\244E") == std::string_view::npos) {
-            Add(Severity::Warning, start, n, "missing-end-tag",
-                "question " + std::to_string(n) + " has no end tag " + std::string(kSign) + "E" +
-                    (n < static_cast<int>(blocks_.size())
-                         ? " before the next question: its answers, zone, information and flags "
-                           "are looked for on into the following block"
-                         : ": its answers, zone, information and flags are looked for on to the "
-                           "end of the file"));
-        }
-
         clQuestion q;
         QuestionTrace trace;
         const bool parsed =
             q.GetQuestionAt(path_.c_str(), blocks_[static_cast<std::size_t>(n - 1)], &trace);
         CountParseWork(start, q, trace);
+        if (block.find("\244E") == std::string_view::npos) ReportMissingEnd(n, trace);
         if (!parsed) {
             ReportFailure(n, trace);
             return;
@@ -271,6 +339,46 @@ private:
                         "): the learner cannot tell them apart");
             }
         }
+    }
+
+    // Where the end tag of block n is missing, and what the parse took from
+    // the blocks after it instead.
+    void ReportMissingEnd(int n, const QuestionTrace& trace) {
+        const std::int64_t start = BlockStart(n);
+        const std::int64_t end = BlockEnd(n);
+        std::int64_t last = end;
+        while (last > start && std::strchr(" \t\r\n", bytes_[static_cast<std::size_t>(last - 1)]))
+            --last;
+        const bool final = n == static_cast<int>(blocks_.size());
+        std::string where = "question " + std::to_string(n) + " has no end tag " + kSign +
+                            "E: it is missing after this block's last item (line " +
+                            std::to_string(text_.Locate(std::max(start, last - 1)).line) + "), ";
+        where += final ? "at the end of the file"
+                       : "before the next " + std::string(kSign) + "Q at line " +
+                             std::to_string(text_.Locate(end).line);
+        // Items the parse found beyond this block belong to the blocks after it.
+        std::vector<std::string> taken;
+        auto beyond = [end](int at) { return at >= 0 && at >= end; };
+        if (beyond(trace.answersTag)) {
+            taken.push_back("the answers of a later question count for this one");
+        }
+        if (beyond(trace.zone)) taken.push_back("the zone bitmap of a later question is used");
+        if (beyond(trace.info)) {
+            taken.push_back("the additional information of a later question is shown");
+        }
+        if (beyond(trace.flagsTag)) taken.push_back("the flags of a later question apply");
+        std::string outcome;
+        if (!taken.empty()) {
+            outcome = "the learner gets what was not meant: " + Listed(taken);
+        } else if (final) {
+            outcome = "the learner sees no difference, as nothing follows it";
+        } else {
+            outcome =
+                "the learner sees no difference now, but a zone, information or flags "
+                "missing here are taken from question " +
+                std::to_string(n + 1);
+        }
+        Add(Severity::Warning, start, n, "missing-end-tag", where + "; " + outcome);
     }
 
     void ReportFailure(int n, const QuestionTrace& trace) {
@@ -350,13 +458,12 @@ private:
                     which +
                         " holds a line break, which the answer box cannot take: it can "
                         "never be typed");
-            } else if (q.answerLengths[i] > kTypedLimit) {
-                // The stored size counts two zero bytes; the test stops before
-                // the limit, so the answer's end is never reached.
+            } else if (!Typeable(q, i)) {
                 Add(Severity::Error, at, n, "answer-too-long",
                     which + " is " + std::to_string(answer.size()) +
                         " characters long; a typed answer is compared over at most " +
-                        std::to_string(kTypedLimit - 1) + " characters, so it can never match");
+                        std::to_string(kAnswerCompareLimit - 1) +
+                        " characters, so it can never match");
             }
             const auto [first, fresh] = firstWithKey.emplace(AnswerKey(answer, caseSensitive), i);
             if (fresh) continue;
@@ -381,30 +488,20 @@ private:
         if (trace.flagsTag < 0) return;
         const std::int64_t from = trace.flagsTag;
         const std::string_view section = Span(from, NextTagByte(from));
-        const std::size_t zc = section.find("zc");
+        const std::size_t zc = section.find(kZoneColourWord);
 
-        // Where each component's number stands: the first digit after the
-        // first occurrence of its word.
+        // Where the parse read each component's number, and what it read.
         std::vector<std::size_t> numbers;
         for (int c = 0; c < 3; ++c) {
-            const std::size_t word = section.find(kComponentWords[c]);
-            if (word == std::string_view::npos) continue;
-            std::size_t digit = word + 2;
-            while (digit < section.size() && !IsDigit(section[digit])) ++digit;
-            if (digit == section.size()) continue;
+            const int at = trace.zoneNumbers[c];
+            if (at < from || at >= from + static_cast<std::int64_t>(section.size())) continue;
+            const std::size_t digit = static_cast<std::size_t>(at - from);
             numbers.push_back(digit);
-            std::size_t last = digit;
-            long long value = 0;
-            while (last < section.size() && IsDigit(section[last]) && last - digit < 16) {
-                value = std::min(value * 10 + (section[last] - '0'), 1LL << 40);
-                ++last;
-            }
-            const bool negative = digit > 0 && section[digit - 1] == '-';
-            if (negative) value = -value;
+            const int value = trace.zoneValues[c];
             if (value >= -1 && value <= 255) continue;
             const short used = c == 0 ? q.ReturnZR() : c == 1 ? q.ReturnZG() : q.ReturnZB();
-            Add(Severity::Warning, from + static_cast<std::int64_t>(negative ? digit - 1 : digit),
-                n, "zone-colour-range",
+            const bool negative = value < 0;
+            Add(Severity::Warning, at - (negative ? 1 : 0), n, "zone-colour-range",
                 std::string("zone colour value ") + std::to_string(value) + " for " +
                     kComponentNames[c] + " lies outside 0 to 255: the program uses " +
                     std::to_string(used) + (used == -1 ? " (any value)" : ""));
@@ -422,14 +519,17 @@ private:
             while (j < section.size() && !separator(section[j])) ++j;
             const std::string_view word = section.substr(i, j - i);
             bool used = false;
-            for (const char* flag : kFlagWords) used = used || word.find(flag) != word.npos;
-            for (const char* component : kComponentWords) {
+            for (const FlagWordName& flag : FlagWordNames()) {
+                used = used || word.find(flag.word) != word.npos;
+            }
+            used = used || word.find(kZoneColourWord) != word.npos;
+            for (const char* component : kZoneComponentWords) {
                 used = used || word.find(component) != word.npos;
             }
             for (std::size_t digit : numbers) used = used || (digit >= i && digit < j);
             bool colourBeforeZc = false;
-            for (const char* colour : kColourNames) {
-                const std::size_t at = word.find(colour);
+            for (const ZoneColourName& colour : ZoneColourNames()) {
+                const std::size_t at = word.find(colour.word);
                 if (at == word.npos) continue;
                 if (zc != section.npos && i + at >= zc) {
                     used = true;
@@ -461,7 +561,7 @@ private:
         if (q.qPicture) {
             const std::string name = Text(q.qPicture, q.qPictureLength);
             CheckNameCharacters(n, trace.picture, name, "picture");
-            picture = &pictures_.Get(path_, name, false);
+            picture = &pictures_.Get(path_, name);
             if (picture->state == PictureInfo::State::Missing) {
                 Add(Severity::Warning, trace.picture, n, "picture-missing",
                     "picture " + Shown(name, 80) +
@@ -480,7 +580,7 @@ private:
                         "Z): it is ignored");
             }
             if (q.HaveFlag(flagDisplayZoneInQuestion)) {
-                Add(Severity::Warning, trace.flagsTag, n, "qzone-without-zone",
+                Add(Severity::Warning, FlagWordAt(trace, "qzone"), n, "qzone-without-zone",
                     "the flag qzone is set but the question has no zone bitmap (" +
                         std::string(kSign) +
                         "Z): "
@@ -502,7 +602,7 @@ private:
         const Severity severity = zoneQuestion ? Severity::Error : Severity::Warning;
         const std::string outcome =
             zoneQuestion ? "no click can be right" : "the zone is not marked after the answer";
-        const PictureInfo& zone = pictures_.Get(path_, name, colour);
+        const PictureInfo& zone = pictures_.Get(path_, name);
         if (zone.state == PictureInfo::State::Missing) {
             Add(severity, trace.zone, n, "zone-missing",
                 "zone bitmap " + Shown(name, 80) + " cannot be found: " + outcome);
@@ -538,35 +638,73 @@ private:
         // itself is not shown.
         const int width = pictureDecoded ? std::min(zone.width, picture->width) : zone.width;
         const int height = pictureDecoded ? std::min(zone.height, picture->height) : zone.height;
-        if (!ZoneColourOccurs(zone, width, height, q)) {
-            Add(severity, trace.zone, n, "zone-colour-unmatched",
-                "no pixel of zone bitmap " + Shown(name, 80) +
-                    " under the picture has the zone "
-                    "colour " +
-                    ZoneColourText(q) + ": " + outcome);
+        const ZoneColour wanted(q.ReturnZR(), q.ReturnZG(), q.ReturnZB());
+        if (!pictures_.ZoneHolds(zone, width, height, wanted)) {
+            constexpr std::size_t kColoursNamed = 5;
+            bool more = false;
+            std::vector<std::string> held;
+            for (std::uint32_t rgb :
+                 pictures_.ZoneColours(zone, width, height, kColoursNamed, more))
+                held.push_back(ColourName(rgb));
+            if (more) held.push_back("other colours");
+            const std::string where = pictureDecoded ? " under the picture" : "";
+            Add(severity, ZoneColourAt(trace), n, "zone-colour-unmatched",
+                ZoneColourSetting(q, trace) + ", but zone bitmap " + Shown(name, 80) + " holds " +
+                    (held.empty() ? std::string("no pixel") : Listed(held)) + where + ": " +
+                    outcome);
         }
     }
 
-    static bool ZoneColourOccurs(const PictureInfo& zone, int width, int height,
-                                 const clQuestion& q) {
-        const int wanted[3] = {q.ReturnZR(), q.ReturnZG(), q.ReturnZB()};
-        std::uint32_t mask = 0;
-        std::uint32_t value = 0;
-        for (int c = 0; c < 3; ++c) {
-            if (wanted[c] == -1) continue;
-            const int shift = 16 - 8 * c;
-            mask |= 0xFFu << shift;
-            value |= static_cast<std::uint32_t>(wanted[c]) << shift;
-        }
-        for (int y = 0; y < height; ++y) {
-            const std::uint32_t* row =
-                zone.pixels.data() +
-                static_cast<std::size_t>(y) * static_cast<std::size_t>(zone.width);
-            for (int x = 0; x < width; ++x) {
-                if ((row[x] & mask) == value) return true;
+    // The word of the flags section that sets the zone colour: the colour
+    // word after zc when a colour name set it, else the first of zr, zg, zb.
+    std::int64_t ZoneColourAt(const QuestionTrace& trace) const {
+        const std::string_view section = Span(trace.flagsTag, NextTagByte(trace.flagsTag));
+        const std::size_t zc = section.find(kZoneColourWord);
+        if (zc != std::string_view::npos) {
+            for (const ZoneColourName& name : ZoneColourNames()) {
+                if (section.find(name.word, zc) != std::string_view::npos) {
+                    return trace.flagsTag + static_cast<std::int64_t>(zc);
+                }
             }
         }
-        return false;
+        std::int64_t first = -1;
+        for (const char* word : kZoneComponentWords) {
+            const std::size_t at = section.find(word);
+            if (at == std::string_view::npos) continue;
+            const std::int64_t offset = trace.flagsTag + static_cast<std::int64_t>(at);
+            if (first < 0 || offset < first) first = offset;
+        }
+        return first >= 0 ? first : trace.flagsTag;
+    }
+
+    // How the flags set the zone colour, as the teacher wrote it: "zc blue",
+    // or the numbers, "zr 255 zb 0".
+    std::string ZoneColourSetting(const clQuestion& q, const QuestionTrace& trace) const {
+        const std::string_view section = Span(trace.flagsTag, NextTagByte(trace.flagsTag));
+        const std::size_t zc = section.find(kZoneColourWord);
+        const char* named = nullptr;
+        if (zc != std::string_view::npos) {
+            // The parse takes the last name of its list found after zc.
+            for (const ZoneColourName& name : ZoneColourNames()) {
+                if (section.find(name.word, zc) != std::string_view::npos) named = name.word;
+            }
+        }
+        if (named != nullptr) return std::string(kZoneColourWord) + " " + named;
+        const short components[3] = {q.ReturnZR(), q.ReturnZG(), q.ReturnZB()};
+        std::string text;
+        for (int c = 0; c < 3; ++c) {
+            if (components[c] == -1) continue;
+            if (!text.empty()) text += " ";
+            text += std::string(kZoneComponentWords[c]) + " " + std::to_string(components[c]);
+        }
+        return text;
+    }
+
+    // The flag word `word` in the flags section, else the flags tag.
+    std::int64_t FlagWordAt(const QuestionTrace& trace, const char* word) const {
+        const std::string_view section = Span(trace.flagsTag, NextTagByte(trace.flagsTag));
+        const std::size_t at = section.find(word);
+        return trace.flagsTag + (at == std::string_view::npos ? 0 : static_cast<std::int64_t>(at));
     }
 
     static std::string CharacterName(char32_t code) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "check/Messages.h"
+#include "check/Output.h"
 #include "check/Pictures.h"
 
 namespace {
@@ -49,22 +50,23 @@ std::string Summary(const FileCheck& check) {
 void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks) {
     long long questions = 0, errors = 0, warnings = 0, unreadable = 0;
     for (const FileCheck& check : checks) {
+        const std::string path = CommandLineName(check.path);
         if (!check.readable) {
-            out << check.path << ": error: cannot read it: " << check.readError << "\n";
+            out << path << ": error: cannot read it: " << CommandLineName(check.readError) << "\n";
             ++unreadable;
             continue;
         }
         for (const Problem& p : check.problems) {
-            out << check.path << ":" << p.line << ":" << p.column << ": "
+            out << path << ":" << p.line << ":" << p.column << ": "
                 << (p.severity == Severity::Error ? "error" : "warning") << ": " << p.message
                 << " [" << p.check << "]\n";
         }
         const long long hidden = check.Total() - static_cast<long long>(check.problems.size());
         if (hidden > 0) {
-            out << check.path << ": " << Counted(hidden, "more problem", "more problems")
+            out << path << ": " << Counted(hidden, "more problem", "more problems")
                 << " not shown\n";
         }
-        out << check.path << ": " << Summary(check) << "\n";
+        out << path << ": " << Summary(check) << "\n";
         if (!check.roundFile) questions += check.questions;
         errors += check.Count(Severity::Error);
         warnings += check.Count(Severity::Warning);
@@ -99,7 +101,7 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
             out << kHelp;
             return 0;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            err << "quillfin-check: unknown option " << arg
+            err << "quillfin-check: unknown option " << CommandLineName(std::string(arg))
                 << "\nUsage: quillfin-check FILE...   (--help explains it)\n";
             return kUsageError;
         } else {

@@ -12,28 +12,18 @@
 
 namespace {
 
-constexpr std::string_view kCountMark = "qantal:";
-constexpr std::string_view kLineMark = "Q:";
+constexpr std::string_view kCountMark = kRoundCountMark;
 const std::string kErrorInFile = "the learner sees \"Error in file\"";
 
-// Why a round file whose count was found gave no entries.
-std::string WhyNoEntries(const std::string& bytes, std::size_t countDigit) {
-    if (countDigit >= bytes.size()) return "no number follows \"qantal:\"";
-    long long count = 0;
-    for (std::size_t i = countDigit;
-         i < bytes.size() && i < countDigit + 16 && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-        count = count * 10 + (bytes[i] - '0');
-    }
-    if (countDigit > 0 && bytes[countDigit - 1] == '-') count = -count;
-    if (count < 0) return "the count " + std::to_string(count) + " is negative";
-    if (count == 0) return "the count is 0, so the round is empty";
-    long long lines = 0;
-    for (std::size_t at = bytes.find(kLineMark, countDigit); at != std::string::npos;
-         at = bytes.find(kLineMark, at + kLineMark.size())) {
-        ++lines;
-    }
-    if (lines < count) {
-        return "the count says " + std::to_string(count) + " but only " +
+// Why a round file whose count mark was found gave no entries, as its load
+// tells it.
+std::string WhyNoEntries(const RoundFileTrace& trace) {
+    if (trace.countAt < 0) return "no number follows \"qantal:\"";
+    if (trace.count < 0) return "the count " + std::to_string(trace.count) + " is negative";
+    if (trace.count == 0) return "the count is 0, so the round is empty";
+    if (trace.brokenLine < 0) {
+        const auto lines = static_cast<long long>(trace.lines.size());
+        return "the count says " + std::to_string(trace.count) + " but only " +
                Counted(lines, "question line follows", "question lines follow");
     }
     return "a question line lacks its question number or its \"Stat:\" number";
@@ -55,7 +45,8 @@ public:
         const std::string& bytes = text_.Bytes();
 
         clQuestionOrder round;
-        round.LoadRoundFile(path_.c_str());
+        RoundFileTrace trace;
+        round.LoadRoundFile(path_.c_str(), &trace);
         if (!round.qfile) {
             Add(Severity::Error, 0, "round-format",
                 "the question file's name after qfile: has no closing double quote: " +
@@ -82,26 +73,20 @@ public:
                     kErrorInFile);
             return;
         }
-        std::size_t countDigit = count + kCountMark.size();
-        while (countDigit < bytes.size() && !(bytes[countDigit] >= '0' && bytes[countDigit] <= '9'))
-            ++countDigit;
         const std::int64_t countAt = static_cast<std::int64_t>(count);
         if (!round.order) {
             Add(Severity::Error, countAt, "round-format",
-                "the round cannot be read: " + WhyNoEntries(bytes, countDigit) + ": " +
-                    kErrorInFile);
+                "the round cannot be read: " + WhyNoEntries(trace) + ": " + kErrorInFile);
             return;
         }
         result_.questions = round.qantal;
 
-        // The question lines, where the load found them: the j-th "Q:" after the count.
+        // The question lines, where the load found them.
         std::map<int, int> seen;
-        std::size_t line = countDigit;
         for (int j = 0; j < round.qantal; ++j) {
-            line = bytes.find(kLineMark, line);
-            const std::int64_t at =
-                line == std::string::npos ? countAt : static_cast<std::int64_t>(line);
-            if (line != std::string::npos) line += kLineMark.size();
+            const std::int64_t at = static_cast<std::size_t>(j) < trace.lines.size()
+                                        ? trace.lines[static_cast<std::size_t>(j)]
+                                        : countAt;
             const int number = round.order[j].questionNo;
             const int status = round.order[j].stat;
             if (questionFileReadable && (number < 1 || number > available)) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/PictureFile.h"
 
@@ -276,4 +278,51 @@ PictureFormat PictureFormatOf(const unsigned char* head, std::size_t size) {
     if (size >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
         return PictureFormat::Jpeg;
     return PictureFormat::Unknown;
+}
+
+namespace {
+
+constexpr std::size_t kHeadBytes = 8;
+
+// The whole file, or nullopt when it cannot be read or exceeds the size limit.
+std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return std::nullopt;
+    std::vector<unsigned char> bytes;
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size >= 0 && size <= quillfin::pictures::kMaxFileBytes &&
+         std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    }
+    std::fclose(file);
+    if (!ok) return std::nullopt;
+    return bytes;
+}
+
+}  // namespace
+
+PictureFormat PictureFileFormat(const char* name) {
+    const std::string path = quillfin::pictures::OpenedPictureFile(name);
+    if (path.empty()) return PictureFormat::Unknown;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return PictureFormat::Unknown;
+    unsigned char head[kHeadBytes] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return PictureFormatOf(head, got);
+}
+
+HBITMAP LoadPictureFile(HINSTANCE instance, const char* name) {
+    const PictureFormat format = PictureFileFormat(name);
+    if (format != PictureFormat::Png && format != PictureFormat::Jpeg) {
+        // BMP files, and whatever else the name holds, take the bitmap loader's own path.
+        return static_cast<HBITMAP>(
+            LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    }
+    auto bytes = ReadWholeFile(quillfin::pictures::OpenedPictureFile(name));
+    if (!bytes) return nullptr;
+    return quillfin::pictures::DecodePngOrJpegFile(bytes->data(), bytes->size(), format);
 }

@@ -8,7 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include "platform/PictureFile.h"
 
 namespace quillfin::pictures {
 
@@ -44,5 +47,14 @@ void Orient(int orientation, const std::uint32_t* from, int width, int height,
 // Replaces each pixel (alpha not premultiplied) by its colour drawn over
 // white, rounded to the nearest value, with alpha 255.
 void CompositeOverWhite(std::uint32_t* pixels, std::size_t count);
+
+// What each build does on its own for PictureFileFormat and LoadPictureFile,
+// which both builds share:
+// The file that the picture name `name` opens; "" when there is none.
+std::string OpenedPictureFile(const char* name);
+// Decodes a whole PNG or JPEG file held in memory into a 32-bit top-down DIB
+// section, upright and drawn over white; null when it is malformed or breaks
+// a limit.
+HBITMAP DecodePngOrJpegFile(const unsigned char* data, std::size_t size, PictureFormat format);
 
 }  // namespace quillfin::pictures

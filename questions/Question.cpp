@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "questions/Tolerance.h"
@@ -40,46 +41,69 @@ constexpr char kZcRule[] = "BEFORE'\244E'(BEFORE'\244'(BEFORE'zc'()))";
 struct FlagWord {
     const char* rule;
     int window;
-    std::uint32_t bit;
+    FlagWordName name;
 };
 
 // In the order in which the flags section is tested.
 constexpr FlagWord kFlagWords[] = {
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'cs'()))", 5, flagCaseSensitive},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdr'()))", 5, flagDisplayZoneRed},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdg'()))", 5, flagDisplayZoneGreen},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdb'()))", 5, flagDisplayZoneBlue},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'qzone'()))", 10, flagDisplayZoneInQuestion},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'alla'()))", 10, flagAllAnswers},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'cs'()))", 5, {"cs", flagCaseSensitive}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdr'()))", 5, {"zdr", flagDisplayZoneRed}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdg'()))", 5, {"zdg", flagDisplayZoneGreen}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'zdb'()))", 5, {"zdb", flagDisplayZoneBlue}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'qzone'()))", 10, {"qzone", flagDisplayZoneInQuestion}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'alla'()))", 10, {"alla", flagAllAnswers}},
 };
 
 struct ColourName {
     const char* rule;
     int window;
-    short r, g, b;
+    ZoneColourName name;
 };
 
 // Tested in this order, each later hit overwriting the earlier ones, so a
 // dark name wins over the light name it contains.
 constexpr ColourName kColourNames[] = {
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'red'()))", 12, 255, 0, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'blue'()))", 12, 0, 0, 255},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'green'()))", 12, 0, 255, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'yellow'()))", 12, 255, 255, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'violet'()))", 12, 255, 0, 255},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'turquoise'()))", 12, 0, 255, 255},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'orange'()))", 12, 255, 128, 64},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'grey'()))", 12, 192, 192, 192},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'pink'()))", 12, 255, 0, 128},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkred'()))", 12, 128, 0, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkblue'()))", 12, 0, 0, 128},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgreen'()))", 12, 0, 128, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkyellow'()))", 12, 128, 128, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkviolet'()))", 12, 128, 0, 128},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkturquoise'()))", 15, 0, 128, 128},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkorange'()))", 12, 128, 64, 0},
-    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgrey'()))", 12, 128, 128, 128},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'red'()))", 12, {"red", 255, 0, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'blue'()))", 12, {"blue", 0, 0, 255}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'green'()))", 12, {"green", 0, 255, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'yellow'()))", 12, {"yellow", 255, 255, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'violet'()))", 12, {"violet", 255, 0, 255}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'turquoise'()))", 12, {"turquoise", 0, 255, 255}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'orange'()))", 12, {"orange", 255, 128, 64}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'grey'()))", 12, {"grey", 192, 192, 192}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'pink'()))", 12, {"pink", 255, 0, 128}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkred'()))", 12, {"darkred", 128, 0, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkblue'()))", 12, {"darkblue", 0, 0, 128}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgreen'()))", 12, {"darkgreen", 0, 128, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkyellow'()))", 12, {"darkyellow", 128, 128, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkviolet'()))", 12, {"darkviolet", 128, 0, 128}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkturquoise'()))", 15, {"darkturquoise", 0, 128, 128}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkorange'()))", 12, {"darkorange", 128, 64, 0}},
+    {"BEFORE'\244E'(BEFORE'\244'(BEFORE'darkgrey'()))", 12, {"darkgrey", 128, 128, 128}},
 };
+
+// Whether `rule` is the rule that finds `word` in a flags section, so that
+// the word each table entry names is the one its rule looks for.
+constexpr bool FindsWord(std::string_view rule, std::string_view word) {
+    constexpr std::string_view head = "BEFORE'\244E'(BEFORE'\244'(BEFORE'";
+    constexpr std::string_view tail = "'()))";
+    return rule.size() == head.size() + word.size() + tail.size() && rule.starts_with(head) &&
+           rule.substr(head.size(), word.size()) == word && rule.ends_with(tail);
+}
+
+template <class Table>
+constexpr bool EveryRuleFindsItsWord(const Table& table) {
+    for (const auto& entry : table) {
+        if (!FindsWord(entry.rule, entry.name.word)) return false;
+    }
+    return true;
+}
+static_assert(EveryRuleFindsItsWord(kFlagWords));
+static_assert(EveryRuleFindsItsWord(kColourNames));
+static_assert(FindsWord(kZcRule, kZoneColourWord));
+static_assert(std::string_view(kZrRule).find("AFTER'zr'") != std::string_view::npos &&
+              std::string_view(kZgRule).find("AFTER'zg'") != std::string_view::npos &&
+              std::string_view(kZbRule).find("AFTER'zb'") != std::string_view::npos);
 
 // A private copy of a stored rule with its mark replaced by `count`.
 struct CountedRule {
@@ -427,15 +451,15 @@ bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,
         FindPosition(kFlagsTagRule, questionFile, kItemWindow, questionPosition, false, kText);
     if (flagsPosition < 0) return true;
     where.flagsTag = flagsPosition;
-    ReadFlags(questionFile, flagsPosition);
+    ReadFlags(questionFile, flagsPosition, where);
     return true;
 }
 
-void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
+void clQuestion::ReadFlags(const char* questionFile, int flagsPosition, QuestionTrace& where) {
     for (const FlagWord& word : kFlagWords) {
         if (FindPosition(word.rule, questionFile, word.window, flagsPosition, false, kText) >= 0) {
-            flags |= word.bit;
-            if (word.bit == flagAllAnswers) answersNeeded = answerAntal;
+            flags |= word.name.flag;
+            if (word.name.flag == flagAllAnswers) answersNeeded = answerAntal;
         }
     }
     flags |= ReadWholeFlagWords(questionFile, flagsPosition);
@@ -447,9 +471,14 @@ void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
         const char* rule;
         short& component;
     } numbers[] = {{kZrRule, zr}, {kZgRule, zg}, {kZbRule, zb}};
-    for (auto& number : numbers) {
-        int p = FindPosition(number.rule, questionFile, kItemWindow, flagsPosition, false, kText);
-        if (p >= 0) number.component = ZoneComponent(GetInt(questionFile, p, kText));
+    for (int c = 0; c < 3; ++c) {
+        const int p =
+            FindPosition(numbers[c].rule, questionFile, kItemWindow, flagsPosition, false, kText);
+        if (p < 0) continue;
+        const int value = GetInt(questionFile, p, kText);
+        numbers[c].component = ZoneComponent(value);
+        where.zoneNumbers[c] = p;
+        where.zoneValues[c] = value;
     }
 
     const int zcPosition =
@@ -457,9 +486,9 @@ void clQuestion::ReadFlags(const char* questionFile, int flagsPosition) {
     if (zcPosition < 0) return;
     for (const ColourName& colour : kColourNames) {
         if (FindPosition(colour.rule, questionFile, colour.window, zcPosition, false, kText) >= 0) {
-            zr = colour.r;
-            zg = colour.g;
-            zb = colour.b;
+            zr = colour.name.r;
+            zg = colour.name.g;
+            zb = colour.name.b;
         }
     }
 }
@@ -481,4 +510,22 @@ int clQuestion::TestAnswer(const char* given, int size) const {
         }
     }
     return 0;
+}
+
+std::span<const FlagWordName> FlagWordNames() {
+    static const auto names = [] {
+        std::vector<FlagWordName> all;
+        for (const FlagWord& word : kFlagWords) all.push_back(word.name);
+        return all;
+    }();
+    return names;
+}
+
+std::span<const ZoneColourName> ZoneColourNames() {
+    static const auto names = [] {
+        std::vector<ZoneColourName> all;
+        for (const ColourName& colour : kColourNames) all.push_back(colour.name);
+        return all;
+    }();
+    return names;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 constexpr std::uint32_t flagCaseSensitive = 0x01;
@@ -18,6 +19,29 @@ constexpr std::uint32_t flagAllAnswers = 0x20;
 // Set by the whole words `acc` and `typo` of the flags section (questions/Tolerance.h).
 constexpr std::uint32_t flagAcceptAccents = 0x40;
 constexpr std::uint32_t flagAcceptTypos = 0x80;
+
+// The answer box's text and its end: the program compares a typed answer
+// over this many bytes (TestAnswer's `size`).
+constexpr int kAnswerCompareLimit = 256;
+
+// The words of a flags section that set a flag, in the order the parse tests them.
+struct FlagWordName {
+    const char* word;
+    std::uint32_t flag;
+};
+std::span<const FlagWordName> FlagWordNames();
+
+// The word after which colour names count, and the colour names with the
+// zone colour each sets, in the order the parse tests them (a later hit wins).
+constexpr char kZoneColourWord[] = "zc";
+struct ZoneColourName {
+    const char* word;
+    short r, g, b;
+};
+std::span<const ZoneColourName> ZoneColourNames();
+
+// The words whose number sets the red, green and blue of the zone colour.
+constexpr const char* kZoneComponentWords[3] = {"zr", "zg", "zb"};
 
 // Where the parse of one block found its items: byte offsets in the file,
 // -1 for what was not found or not looked for.
@@ -38,6 +62,10 @@ struct QuestionTrace {
     int flagsTag = -1;              // offset just after the flags tag
     int answerListEnd = -1;         // the tag byte, zero byte or end of file that ends the list
     std::vector<int> answerQuotes;  // every quote of the answer list
+    // For zr, zg and zb: the offset of the number the parse read (its first
+    // digit), and that number as read, before it is brought into -1 to 255.
+    int zoneNumbers[3] = {-1, -1, -1};
+    int zoneValues[3] = {0, 0, 0};
     Failure failure = Failure::None;
     int failureAt = -1;  // the offending opening quote, or the tag
 };
@@ -152,5 +180,5 @@ public:
 
 private:
     void FreeAll();
-    void ReadFlags(const char* questionFile, int flagsPosition);
+    void ReadFlags(const char* questionFile, int flagsPosition, QuestionTrace& where);
 };

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 #include "questions/Question.h"
@@ -26,9 +27,11 @@ constexpr int kWideWindow = 32;
 // Rules as stored, trailing spaces included.
 constexpr char kQFileRule[] = "AFTER'qfile: \"'()  ";
 constexpr char kCountRule[] = "AFTER'qantal:'(BEFOREnum())  ";
+static_assert(std::string_view(kCountRule).substr(6, sizeof(kRoundCountMark) - 1) ==
+              std::string_view(kRoundCountMark));
 
 constexpr char kQuote[] = "\"";
-constexpr char kLineMark[] = "Q:";
+constexpr const auto& kLineMark = kRoundLineMark;
 constexpr char kStatMark[] = "Stat:";
 // A number is read from at most this many bytes, as GetInt reads it.
 constexpr int kNumberBytes = 16;
@@ -241,9 +244,10 @@ public:
           stats_(fileName, StatMarkAt, kStatMark[0]),
           statNumbers_(fileName, DigitAt, '\0') {}
 
-    // False when the line, its number or its status is missing.
-    bool Next(OrderEntry& entry) {
-        const long long mark = lines_.From(next_);
+    // False when the line, its number or its status is missing. `mark` gets
+    // the line's mark, -1 when there is none.
+    bool Next(OrderEntry& entry, long long& mark) {
+        mark = lines_.From(next_);
         if (mark < 0) return false;
         const long long line = mark + 2;
         next_ = line;
@@ -427,7 +431,10 @@ int clQuestionOrder::SaveRoundFile(const char* name) {
     return ReplaceFileContent(sfile, content) ? result : 0;
 }
 
-int clQuestionOrder::LoadRoundFile(const char* name) {
+int clQuestionOrder::LoadRoundFile(const char* name, RoundFileTrace* trace) {
+    RoundFileTrace ignored;
+    RoundFileTrace& where = trace ? *trace : ignored;
+    where = RoundFileTrace{};
     char* copy = CopyName(name);  // before freeing: name may be sfile itself
     memory.Start(true);
     delete[] order;
@@ -449,6 +456,8 @@ int clQuestionOrder::LoadRoundFile(const char* name) {
     const int countAt = FindPosition(kCountRule, sfile, kWideWindow, 0, false);
     if (countAt < 0) return 0;
     const int count = GetInt(sfile, countAt);
+    where.countAt = countAt;
+    where.count = count;
     if (count < 0) return 0;
 
     // Question lines are looked for only after the count, so that a file name
@@ -458,7 +467,12 @@ int clQuestionOrder::LoadRoundFile(const char* name) {
     QuestionLines lines(sfile, countAt);
     for (int j = 1; j <= count; ++j) {
         OrderEntry entry{};
-        if (!lines.Next(entry)) return 0;
+        long long mark = -1;
+        if (!lines.Next(entry, mark)) {
+            where.brokenLine = mark;
+            return 0;
+        }
+        if (trace) where.lines.push_back(mark);
         entries.push_back(entry);
     }
     if (count > 0) {

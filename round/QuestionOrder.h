@@ -6,6 +6,8 @@
 // can report (an empty round when nothing usable was read).
 #pragma once
 
+#include <vector>
+
 #include "round/RoundMemory.h"
 
 // One position of the round. stat: 0 not yet answered, 1 answered correctly,
@@ -22,6 +24,21 @@ bool IsRoundFile(const char* fileName);
 // The bytes every round file starts with, for readers that test them elsewhere
 // (the desktop's file type recognition uses the same ones).
 constexpr char kRoundFileMagic[] = "qfile: \"";
+
+// The marks before a round file's count and before each question line.
+constexpr char kRoundCountMark[] = "qantal:";
+constexpr char kRoundLineMark[] = "Q:";
+
+// What LoadRoundFile read of a round file, for tools that report on one:
+// byte offsets, -1 for what was not found.
+struct RoundFileTrace {
+    long long countAt = -1;  // the count's number after kRoundCountMark
+    int count = 0;           // the count as read
+    // The mark of each question line read whole, in the order of the round.
+    std::vector<long long> lines;
+    // The mark of the first question line whose number or status is missing.
+    long long brokenLine = -1;
+};
 
 class clQuestionOrder {
 public:
@@ -78,7 +95,8 @@ public:
     // missing, count negative, fewer lines than counted, a number missing)
     // leaves an empty round that keeps the names read so far. Question lines
     // are taken only after the count.
-    int LoadRoundFile(const char* name);
+    // With `trace`, also tells where the count and the question lines stood.
+    int LoadRoundFile(const char* name, RoundFileTrace* trace = nullptr);
 
     // Lists every question of the round on standard output (debugging aid).
     void DisplayAllQInConsole();

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kReaskDistance = 13;
-constexpr int kAnswerCompareLimit = 256;
 constexpr int kNeutralColours = 0;
 
 constexpr int kStatusCorrect = 1;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 #include "rules/FileSystem.h"
 
 namespace quillfin::platform {
@@ -21,7 +21,7 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 // A file beyond this cannot hold a picture we accept (32 bits per pixel at
 // the pixel limit, plus headers).
-constexpr std::int64_t kMaxFileBytes = kMaxBmpPixels * 4 + 64 * 1024;
+constexpr std::int64_t kMaxFileBytes = pictures::kMaxPixels * 4 + 64 * 1024;
 
 std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t U32(const unsigned char* p) {
@@ -84,7 +84,7 @@ bool ReadHeader(const unsigned char* data, std::size_t size, Header& h, std::siz
         h.colorsUsed = U32(info + 32);
     }
     if (h.width <= 0 || h.height <= 0) return false;
-    if (h.width * h.height > kMaxBmpPixels) return false;
+    if (h.width * h.height > pictures::kMaxPixels) return false;
 
     std::size_t tableStart = kFileHeaderSize + h.headerSize;
     switch (h.compression) {

@@ -1,4 +1,4 @@
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 #include "rules/Windows1252.h"
 
 namespace quillfin::platform {

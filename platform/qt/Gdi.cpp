@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 
 namespace quillfin::platform {
 namespace {
@@ -40,18 +40,17 @@ HBITMAP StockBitmap() {
 }
 
 // The pixels a context draws on, and the window to repaint afterwards.
-QImage* SurfaceOf(Dc* dc, Window** window = nullptr) {
+QImage* SurfaceOf(Dc* dc, HWND* window = nullptr) {
     if (window != nullptr) *window = nullptr;
     if (dc == nullptr) return nullptr;
     if (dc->type == DcType::Memory) {
         Bitmap* bitmap = As<Bitmap>(dc->bitmap);
         return bitmap != nullptr ? &bitmap->image : nullptr;
     }
-    if (dc->type == DcType::Window) {
-        Window* target = As<Window>(dc->hwnd);
-        if (target == nullptr || target->type != WindowType::Main) return nullptr;
-        if (window != nullptr) *window = target;
-        return &target->canvas;
+    if (dc->type == DcType::Window && WindowCanvas().canvas != nullptr) {
+        QImage* canvas = WindowCanvas().canvas(dc->hwnd);
+        if (canvas != nullptr && window != nullptr) *window = dc->hwnd;
+        return canvas;
     }
     return nullptr;
 }
@@ -60,8 +59,9 @@ bool Inside(const QImage& image, int x, int y) {
     return x >= 0 && y >= 0 && x < image.width() && y < image.height();
 }
 
-void Repaint(Window* window, const QRect& rect) {
-    if (window != nullptr && window->client != nullptr) window->client->update(rect);
+void Repaint(HWND window, const QRect& rect) {
+    if (window != nullptr && WindowCanvas().repaint != nullptr)
+        WindowCanvas().repaint(window, rect);
 }
 
 QRect ToQRect(const RECT& r) {
@@ -120,13 +120,18 @@ void SetLogPixelsYOverride(int dpi) { Settings().dpiOverride = dpi; }
 
 void SetFailingFonts(const std::vector<std::string>& faces) { Settings().failingFaces = faces; }
 
+WindowCanvasHooks& WindowCanvas() {
+    static WindowCanvasHooks hooks;
+    return hooks;
+}
+
 }  // namespace quillfin::platform
 
 using namespace quillfin::platform;
 
 HDC GetDC(HWND hwnd) {
     if (hwnd == nullptr) return NewDc(DcType::Screen, nullptr);
-    if (As<Window>(hwnd) == nullptr) return nullptr;
+    if (WindowCanvas().isWindow == nullptr || !WindowCanvas().isWindow(hwnd)) return nullptr;
     return NewDc(DcType::Window, hwnd);
 }
 
@@ -137,25 +142,8 @@ int ReleaseDC(HWND, HDC dc) {
     return 1;
 }
 
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
-    Window* window = As<Window>(hwnd);
-    if (window == nullptr || ps == nullptr) return nullptr;
-    std::memset(ps, 0, sizeof(*ps));
-    QRect area = window->updateRegion.boundingRect() & window->canvas.rect();
-    window->updateRegion = QRegion();
-    ps->hdc = NewDc(DcType::Window, hwnd);
-    if (!area.isEmpty())
-        ps->rcPaint = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
-    return ps->hdc;
-}
-
-BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
-    if (ps == nullptr) return FALSE;
-    return ReleaseDC(hwnd, ps->hdc) != 0 ? TRUE : FALSE;
-}
-
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
-    Window* window = nullptr;
+    HWND window = nullptr;
     QImage* surface = SurfaceOf(As<Dc>(dc), &window);
     Brush* fill = As<Brush>(brush);
     if (surface == nullptr || rect == nullptr || fill == nullptr) return 0;
@@ -167,7 +155,7 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
 }
 
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
-    Window* window = nullptr;
+    HWND window = nullptr;
     QImage* surface = SurfaceOf(As<Dc>(dc), &window);
     Brush* frame = As<Brush>(brush);
     if (surface == nullptr || rect == nullptr || frame == nullptr) return 0;
@@ -184,7 +172,7 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
 
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY,
                 int srcWidth, int srcHeight, DWORD rop) {
-    Window* window = nullptr;
+    HWND window = nullptr;
     QImage* target = SurfaceOf(As<Dc>(dest), &window);
     QImage* source = SurfaceOf(As<Dc>(src));
     if (target == nullptr || source == nullptr || rop != SRCCOPY) return FALSE;
@@ -321,7 +309,7 @@ COLORREF GetPixel(HDC dc, int x, int y) {
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
-    Window* window = nullptr;
+    HWND window = nullptr;
     QImage* surface = SurfaceOf(As<Dc>(dc), &window);
     if (surface == nullptr || !Inside(*surface, x, y)) return static_cast<COLORREF>(-1);
     reinterpret_cast<QRgb*>(surface->scanLine(y))[x] =
@@ -383,7 +371,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
         return nullptr;
     const std::int64_t width = header.biWidth;
     const std::int64_t height = -static_cast<std::int64_t>(header.biHeight);
-    if (width * height > kMaxBmpPixels) return nullptr;
+    if (width * height > quillfin::pictures::kMaxPixels) return nullptr;
     auto bitmap = std::make_unique<Bitmap>();
     bitmap->image = NewRgb32Image(static_cast<int>(width), static_cast<int>(height));
     if (bitmap->image.isNull()) return nullptr;

@@ -1,7 +1,7 @@
 #include <array>
 #include <map>
 
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 
 namespace quillfin::platform {
 namespace {

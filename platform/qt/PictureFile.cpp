@@ -3,37 +3,18 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
-#include <cstdio>
 #include <vector>
 
 #include "platform/PictureFormat.h"
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 
 namespace quillfin::platform {
 namespace {
 
 namespace pictures = quillfin::pictures;
 
-constexpr std::size_t kHeadBytes = 8;
 // What a decoder may allocate, in megabytes: one 32-bit picture at the pixel limit.
-constexpr int kAllocationLimitMb = static_cast<int>(kMaxBmpPixels * 4 / (1024 * 1024));
-
-// The whole file, or nullopt when it cannot be read or exceeds the size limit.
-std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return std::nullopt;
-    std::vector<unsigned char> bytes;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && size <= pictures::kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(size));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    }
-    std::fclose(file);
-    if (!ok) return std::nullopt;
-    return bytes;
-}
+constexpr int kAllocationLimitMb = static_cast<int>(pictures::kMaxPixels * 4 / (1024 * 1024));
 
 }  // namespace
 
@@ -55,7 +36,7 @@ std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t siz
     reader.setAllocationLimit(kAllocationLimitMb);
     const QSize declared = reader.size();
     if (!declared.isValid() || declared.isEmpty() ||
-        static_cast<std::int64_t>(declared.width()) * declared.height() > kMaxBmpPixels)
+        static_cast<std::int64_t>(declared.width()) * declared.height() > pictures::kMaxPixels)
         return std::nullopt;
     // Qt's JPEG reader decodes colour pictures into an image of this size and
     // format when it is given one; other readers and formats make their own.
@@ -92,28 +73,11 @@ std::optional<QImage> DecodePngOrJpeg(const unsigned char* data, std::size_t siz
 
 using namespace quillfin::platform;
 
-PictureFormat PictureFileFormat(const char* name) {
-    std::string path = FindNamedFile(name);
-    if (path.empty()) return PictureFormat::Unknown;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return PictureFormat::Unknown;
-    unsigned char head[kHeadBytes] = {};
-    std::size_t got = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return PictureFormatOf(head, got);
-}
+std::string quillfin::pictures::OpenedPictureFile(const char* name) { return FindNamedFile(name); }
 
-HBITMAP LoadPictureFile(HINSTANCE instance, const char* name) {
-    const PictureFormat format = PictureFileFormat(name);
-    if (format != PictureFormat::Png && format != PictureFormat::Jpeg) {
-        // BMP files, and whatever else the name holds, take the bitmap loader's own path.
-        return static_cast<HBITMAP>(
-            LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    }
-    auto bytes = ReadWholeFile(FindNamedFile(name));
-    if (!bytes) return nullptr;
-    std::optional<QImage> image = DecodePngOrJpeg(bytes->data(), bytes->size());
-    bytes.reset();
+HBITMAP quillfin::pictures::DecodePngOrJpegFile(const unsigned char* data, std::size_t size,
+                                                PictureFormat) {
+    std::optional<QImage> image = DecodePngOrJpeg(data, size);
     if (!image) return nullptr;
     auto bitmap = std::make_unique<Bitmap>();
     bitmap->image = std::move(*image);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/qt/Internal.h"
+#include "platform/qt/GdiInternal.h"
 
 namespace quillfin::platform {
 namespace {

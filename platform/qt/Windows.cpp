@@ -247,6 +247,21 @@ HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x
     return hwnd;
 }
 
+// Lets the bitmap part draw a window's device context on the window's canvas.
+[[maybe_unused]] const bool kCanvasHooked = [] {
+    WindowCanvasHooks& hooks = WindowCanvas();
+    hooks.isWindow = [](HWND hwnd) { return As<Window>(hwnd) != nullptr; };
+    hooks.canvas = [](HWND hwnd) -> QImage* {
+        Window* window = As<Window>(hwnd);
+        return window != nullptr && window->type == WindowType::Main ? &window->canvas : nullptr;
+    };
+    hooks.repaint = [](HWND hwnd, const QRect& rect) {
+        Window* window = As<Window>(hwnd);
+        if (window != nullptr && window->client != nullptr) window->client->update(rect);
+    };
+    return true;
+}();
+
 }  // namespace
 
 Window::~Window() {
@@ -494,4 +509,21 @@ BOOL DestroyWindow(HWND hwnd) {
     if (As<Window>(hwnd) == nullptr) return FALSE;
     DestroyWindowTree(hwnd, true);
     return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || ps == nullptr) return nullptr;
+    std::memset(ps, 0, sizeof(*ps));
+    QRect area = window->updateRegion.boundingRect() & window->canvas.rect();
+    window->updateRegion = QRegion();
+    ps->hdc = NewDc(DcType::Window, hwnd);
+    if (!area.isEmpty())
+        ps->rcPaint = RECT{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    return ps->hdc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+    if (ps == nullptr) return FALSE;
+    return ReleaseDC(hwnd, ps->hdc) != 0 ? TRUE : FALSE;
 }

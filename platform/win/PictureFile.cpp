@@ -1,7 +1,7 @@
-// PNG and JPEG through the Windows Imaging Component: the file is read into
-// memory, checked, decoded into 32-bit BGRA rows of a top-down DIB section,
-// drawn over white and turned upright by the shared code. BMP files keep
-// LoadImageA.
+// PNG and JPEG through the Windows Imaging Component: the file, read into
+// memory by the shared code, is checked, decoded into 32-bit BGRA rows of a
+// top-down DIB section, drawn over white and turned upright by the shared
+// code. BMP files keep LoadImageA.
 #include "platform/PictureFile.h"
 
 #include <objbase.h>
@@ -16,8 +16,6 @@
 namespace {
 
 namespace pictures = quillfin::pictures;
-
-constexpr DWORD kHeadBytes = 8;
 
 // Releases a COM interface when it goes out of scope.
 template <class T>
@@ -51,49 +49,6 @@ private:
     HRESULT result_;
 };
 
-class FileHandle {
-public:
-    explicit FileHandle(const char* name)
-        : handle_(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// Reads up to `size` bytes; false on a read error.
-bool ReadAll(HANDLE file, unsigned char* data, std::size_t size, std::size_t& got) {
-    got = 0;
-    while (got < size) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
-        DWORD read = 0;
-        if (!ReadFile(file, data + got, chunk, &read, nullptr)) return false;
-        if (read == 0) break;
-        got += read;
-    }
-    return true;
-}
-
-bool ReadWholeFile(const char* name, std::vector<unsigned char>& bytes) {
-    FileHandle file(name);
-    LARGE_INTEGER size{};
-    if (!file.Open() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-        size.QuadPart > pictures::kMaxFileBytes)
-        return false;
-    bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    std::size_t got = 0;
-    if (!ReadAll(file.Get(), bytes.data(), bytes.size(), got)) return false;
-    bytes.resize(got);
-    return true;
-}
-
 HBITMAP NewDibSection(int width, int height, std::uint32_t*& bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -108,7 +63,7 @@ HBITMAP NewDibSection(int width, int height, std::uint32_t*& bits) {
     return bits != nullptr ? bitmap : nullptr;
 }
 
-HBITMAP Decode(const std::vector<unsigned char>& bytes, PictureFormat format) {
+HBITMAP Decode(const unsigned char* data, std::size_t size, PictureFormat format) {
     ComScope com;
     ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
@@ -116,8 +71,7 @@ HBITMAP Decode(const std::vector<unsigned char>& bytes, PictureFormat format) {
         return nullptr;
     ComRef<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.Out())) ||
-        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()),
-                                            static_cast<DWORD>(bytes.size()))))
+        FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), static_cast<DWORD>(size))))
         return nullptr;
     ComRef<IWICBitmapDecoder> decoder;
     const GUID& container =
@@ -151,9 +105,8 @@ HBITMAP Decode(const std::vector<unsigned char>& bytes, PictureFormat format) {
     }
     pictures::CompositeOverWhite(bits, static_cast<std::size_t>(width) * height);
 
-    const int orientation = format == PictureFormat::Jpeg
-                                ? pictures::JpegExifOrientation(bytes.data(), bytes.size())
-                                : 1;
+    const int orientation =
+        format == PictureFormat::Jpeg ? pictures::JpegExifOrientation(data, size) : 1;
     if (orientation == 1) return bitmap;
     int uprightWidth = 0;
     int uprightHeight = 0;
@@ -171,26 +124,12 @@ HBITMAP Decode(const std::vector<unsigned char>& bytes, PictureFormat format) {
 
 }  // namespace
 
-PictureFormat PictureFileFormat(const char* name) {
-    if (name == nullptr) return PictureFormat::Unknown;
-    FileHandle file(name);
-    if (!file.Open()) return PictureFormat::Unknown;
-    unsigned char head[kHeadBytes] = {};
-    std::size_t got = 0;
-    if (!ReadAll(file.Get(), head, sizeof head, got)) return PictureFormat::Unknown;
-    return PictureFormatOf(head, got);
+std::string quillfin::pictures::OpenedPictureFile(const char* name) {
+    return name != nullptr ? name : "";
 }
 
-HBITMAP LoadPictureFile(HINSTANCE instance, const char* name) {
-    const PictureFormat format = PictureFileFormat(name);
-    if (format != PictureFormat::Png && format != PictureFormat::Jpeg) {
-        // BMP files, and whatever else the name holds, take the system's bitmap loader.
-        return static_cast<HBITMAP>(
-            LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    }
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(name, bytes)) return nullptr;
-    if (format == PictureFormat::Jpeg && !pictures::JpegWithinLimits(bytes.data(), bytes.size()))
-        return nullptr;
-    return Decode(bytes, format);
+HBITMAP quillfin::pictures::DecodePngOrJpegFile(const unsigned char* data, std::size_t size,
+                                                PictureFormat format) {
+    if (format == PictureFormat::Jpeg && !pictures::JpegWithinLimits(data, size)) return nullptr;
+    return Decode(data, size, format);
 }

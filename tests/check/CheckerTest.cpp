@@ -2,7 +2,9 @@
 // report: the cap on problems, the summary lines and the exit codes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "check/Checker.h"
+#include "check/Output.h"
 #include "check/Pictures.h"
 #include "check/Report.h"
 #include "questions/Question.h"
@@ -33,12 +36,18 @@ protected:
         if (name == "picture.bmp" || (withZone_ && name == "zone.bmp")) return name;
         return std::string();
     }
-    bool Decode(const std::string& path, bool wantPixels, PictureInfo& info) override {
+    bool Decode(const std::string&, PictureInfo& info) override {
         info.width = 4;
         info.height = 4;
-        if (wantPixels) {
-            for (int i = 0; i < 16; ++i)
-                info.pixels.push_back(path == "zone.bmp" && i % 4 < 2 ? kRed : kWhite);
+        return true;
+    }
+    bool ReadRows(const std::string& path, int width, int height,
+                  const std::function<bool(const std::uint32_t*, int)>& visit) override {
+        std::vector<std::uint32_t> row;
+        for (int x = 0; x < std::min(width, 4); ++x)
+            row.push_back(path == "zone.bmp" && x < 2 ? kRed : kWhite);
+        for (int y = 0; y < std::min(height, 4); ++y) {
+            if (!visit(row.data(), static_cast<int>(row.size()))) break;
         }
         return true;
     }
@@ -65,7 +74,7 @@ bool ProgramFails(const std::string& file, int n, bool withZone) {
     for (int i = 0; i < answers; ++i) {
         const std::string answer(q.answers[i]);
         if (answer.find_first_of("\r\n") != std::string::npos) return true;
-        const int matched = q.TestAnswer(answer.c_str(), 256);
+        const int matched = q.TestAnswer(answer.c_str(), kAnswerCompareLimit);
         if (matched == 0) return true;
         if (q.HaveFlag(0x20) && matched != i + 1) return true;
     }
@@ -128,6 +137,25 @@ void ExpectAgreement(const std::string& file, bool withZone) {
     EXPECT_FALSE(beyond.GetQuestion(file.c_str(), check.questions + 1));
 }
 
+// Blocks at the edges the generated files do not reach: answers of 254 to
+// 257 characters around the answer box's limit, and a picture that is also
+// the zone bitmap, asked for a colour it holds and for one it does not.
+std::string EdgeBlocks(unsigned seed) {
+    std::mt19937 random(seed);
+    std::string text;
+    for (int length : {254, 255, 256, 257}) {
+        const char letter = static_cast<char>('a' + random() % 26);
+        text += "\244Q \"Long " + std::to_string(length) + "?\" \244A \"" +
+                std::string(static_cast<std::size_t>(length), letter) + "\"" +
+                (random() % 2 == 0 ? " \"short\"" : "") + " \244E\r\n";
+    }
+    for (const char* colour : {"zc red", "zc blue", "zr 255 zg 255"}) {
+        text += "\244Q \"Click it (" + std::string(colour) +
+                ")\" \244P \"zone.bmp\" \244A \244Z \"zone.bmp\" \244F " + colour + " \244E\r\n";
+    }
+    return text;
+}
+
 std::string RunWith(const std::vector<std::string>& args, int& code) {
     std::vector<const char*> argv{"quillfin-check"};
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -144,6 +172,16 @@ TEST(CheckerAgreesWithTheProgram, GeneratedFiles) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         const std::string file = dir.Write("generated.txt", GeneratedQuestionFile(seed, 30, true));
         ExpectAgreement(file, seed % 4 != 0);
+    }
+}
+
+TEST(CheckerAgreesWithTheProgram, LongAnswersAndAPictureThatIsAlsoTheZone) {
+    TempDir dir;
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        const std::string file =
+            dir.Write("edges.txt", GeneratedQuestionFile(seed, 6, true) + EdgeBlocks(seed));
+        ExpectAgreement(file, true);
     }
 }
 
@@ -268,7 +306,8 @@ TEST(CheckerPictures, EachDistinctFileIsDecodedOnce) {
     FakePictures pictures(true);
     const FileCheck check = CheckQuestionFile(file, pictures);
     EXPECT_EQ(check.Count(Severity::Error), 0);
-    EXPECT_EQ(pictures.Decodes(), 2);
+    // Each file once for its size, and the zone once more for its colours.
+    EXPECT_EQ(pictures.Decodes(), 3);
 }
 
 TEST(CheckerReport, KeepsTheFirstProblemsOfTheFileWhateverTheOrderFound) {
@@ -327,4 +366,97 @@ TEST(CheckerReport, BlocksReadingFarOnStopTheCheckWithAnError) {
                 std::string::npos);
         }
     }
+}
+
+namespace {
+
+// A console or a file, recording what each call received.
+class RecordingSink : public ReportSink {
+public:
+    explicit RecordingSink(bool console) : console_(console) {}
+    bool IsConsole() const override { return console_; }
+    void WriteConsoleLine(std::string_view utf8) override { consoleLines.emplace_back(utf8); }
+    void WriteBytes(std::string_view bytes) override { this->bytes.append(bytes); }
+
+    std::vector<std::string> consoleLines;
+    std::string bytes;
+
+private:
+    bool console_;
+};
+
+}  // namespace
+
+TEST(CheckerOutput, AConsoleGetsWholeLinesAndAFileTheBytes) {
+    const std::string report =
+        "quiz.txt:1:1: warning: unknown tag \"\u00A4X\": x [unknown-tag]\n"
+        "quiz.txt: 1 question, 0 errors, 1 warning\n";
+    for (bool console : {true, false}) {
+        SCOPED_TRACE(console ? "console" : "file or pipe");
+        RecordingSink sink(console);
+        {
+            ReportBuffer buffer(sink);
+            std::ostream out(&buffer);
+            // Written in pieces that split a line and a two-byte character.
+            out << report.substr(0, 37) << report.substr(37, 30) << report.substr(67) << "tail";
+        }
+        if (console) {
+            EXPECT_EQ(sink.bytes, "");
+            ASSERT_EQ(sink.consoleLines.size(), 3u);
+            EXPECT_EQ(sink.consoleLines[0] + sink.consoleLines[1], report);
+            EXPECT_EQ(sink.consoleLines[2], "tail");
+        } else {
+            EXPECT_TRUE(sink.consoleLines.empty());
+            EXPECT_EQ(sink.bytes, report + "tail");
+        }
+    }
+}
+
+namespace {
+
+// A 100 x 100 picture over a zone of as many colours: 0x00RRGGBB = y * 100 + x,
+// more than the library keeps a list of.
+class ManyColourPictures : public FakePictures {
+public:
+    ManyColourPictures() : FakePictures(true) {}
+
+protected:
+    bool Decode(const std::string&, PictureInfo& info) override {
+        info.width = 100;
+        info.height = 100;
+        return true;
+    }
+    bool ReadRows(const std::string&, int width, int height,
+                  const std::function<bool(const std::uint32_t*, int)>& visit) override {
+        std::vector<std::uint32_t> row(static_cast<std::size_t>(std::min(width, 100)));
+        for (int y = 0; y < std::min(height, 100); ++y) {
+            for (std::size_t x = 0; x < row.size(); ++x)
+                row[x] = static_cast<std::uint32_t>(y * 100 + x);
+            if (!visit(row.data(), static_cast<int>(row.size()))) break;
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(CheckerPictures, AZoneOfManyColoursIsReadAgainForEachNewColour) {
+    static_assert(100 * 100 > PictureLibrary::kMaxKeptColours);
+    TempDir dir;
+    // 9999 = 0x00270F: the last pixel; 0x000001 only in the first row.
+    const std::string file = dir.Write(
+        "many.txt",
+        "\244Q \"a\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 0 zg 39 zb 15 "
+        "\244E\r\n"
+        "\244Q \"b\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 1 \244E\r\n"
+        "\244Q \"c\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zr 0 zg 39 zb 15 "
+        "\244E\r\n"
+        "\244Q \"d\" \244P \"picture.bmp\" \244A \244Z \"zone.bmp\" \244F zg 0 zb 1 \244E\r\n");
+    ManyColourPictures pictures;
+    const FileCheck check = CheckQuestionFile(file, pictures);
+    EXPECT_EQ(QuestionsWithErrors(check), std::set<int>{2});
+    ASSERT_EQ(check.problems.size(), 1u);
+    EXPECT_NE(check.problems[0].message.find("and other colours"), std::string::npos);
+    // Sizes of both files, then one pass per distinct colour asked.
+    EXPECT_EQ(pictures.Decodes(), 2 + 3);
 }

@@ -34,4 +34,22 @@ broken=$(Check "$root/tests/check/gallery" unclosed-quote.txt)
 expected=$(cat "$root/tests/check/gallery/unclosed-quote.expected")
 [ "$broken" = "$expected" ] || Fail "the broken file's report differs:
 $(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$broken") || true)"
+# One encoding per line: a file name that the program gets in the ANSI code
+# page and the tag sign of a message reach a pipe and a file, both as UTF-8.
+name=$'caf\xc3\xa9.txt'
+cp "$root/tests/check/gallery/unknown-tag.txt" "$WORK/$name"
+wanted=$(sed -n 1p "$root/tests/check/gallery/unknown-tag.expected" | sed "s/^unknown-tag\.txt/$name/")
+piped=$(cd "$WORK" && timeout 120 "$WINE" "$exe" "$name" 2>/dev/null | tr -d '\r' | cat) || true
+(cd "$WORK" && timeout 120 "$WINE" "$exe" "$name" >"$WORK/report.out" 2>/dev/null) || true
+filed=$(tr -d '\r' <"$WORK/report.out")
+for kind in pipe file; do
+    [ "$kind" = pipe ] && report=$piped || report=$filed
+    printf '%s\n' "$report" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 ||
+        Fail "the report to a $kind is not all UTF-8: $(printf '%s\n' "$report" | od -c | head -5)"
+    [ "$(printf '%s\n' "$report" | head -1)" = "$wanted" ] ||
+        Fail "the report to a $kind should start with
+$wanted
+got:
+$report"
+done
 echo "$TEST_NAME: passed"
