@@ -5,6 +5,7 @@
 #include "platform/WinApi.h"
 #include "ui/CommandLine.h"
 #include "ui/Controls.h"
+#include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
@@ -255,8 +256,13 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     if (!StartQuillfin(instance, showCommand)) return kStartFailedExitCode;
-    // A file named on the command line opens as from the File menu.
-    OpenCommandLineFile(Ui().hwndMain, commandLine);
+    // A file named on the command line opens as from the File menu; without
+    // one, a round kept when the program last ended is offered.
+    if (SplitCommandLine(commandLine).empty()) {
+        OfferKeptRound(Ui().hwndMain);
+    } else {
+        OpenCommandLineFile(Ui().hwndMain, commandLine);
+    }
     MSG msg{};
     int result;
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.
