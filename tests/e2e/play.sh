@@ -533,7 +533,7 @@ StartProgramAskedToContinue() {
         "$program" >"$WORK/program.log" 2>&1 &
     fi
     PROGRAM_PID=$!
-    box=$(WaitForWindow "Continue round?" 90) || exit 1
+    box=$(WaitForWindow "Continue round\\?" 90) || exit 1
     WaitActive "$box"
     HoldKey "$key"
     WaitGone "$box"
