@@ -1,7 +1,9 @@
 // The round kept when the program ends in the middle of it, and the offer to
 // continue it at the next start.
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/qt/Termination.h"
 #include "round/QuestionOrder.h"
@@ -209,6 +211,46 @@ TEST_F(KeptRound, ARoundLoadedFromTheKeptFileIsKeptAgainAtExit) {
     Menu(kCmdExit);
     EXPECT_TRUE(quit);
     EXPECT_EQ(OrderIn(Kept()), "1:0 2:1");
+}
+
+// Two programs ending at once write the kept file together: a reader only
+// ever sees one of the two rounds whole, and the last writer's stays.
+TEST_F(KeptRound, TwoWritersAtOnceLeaveOneWholeRound) {
+    const std::string path = KeptRoundFile();
+    ASSERT_FALSE(path.empty());
+    clQuestionOrder first;
+    clQuestionOrder second;
+    first.LoadQuestionFile(Questions("first.txt").c_str());
+    second.LoadQuestionFile(Questions("second.txt").c_str());
+    ASSERT_EQ(first.SaveRoundFile(path.c_str()), 1);
+    const std::string firstText = ReadWholeFile(path);
+    ASSERT_EQ(second.SaveRoundFile(path.c_str()), 1);
+    const std::string secondText = ReadWholeFile(path);
+    ASSERT_NE(firstText, secondText);
+
+    std::atomic<bool> writing{true};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (writing) {
+            const std::string seen = ReadWholeFile(path);
+            if (seen != firstText && seen != secondText) ++torn;
+        }
+    });
+    std::thread writer([&] {
+        for (int i = 0; i < 200; ++i) first.SaveRoundFile(path.c_str());
+    });
+    for (int i = 0; i < 200; ++i) second.SaveRoundFile(path.c_str());
+    writer.join();
+    first.SaveRoundFile(path.c_str());
+    writing = false;
+    reader.join();
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(ReadWholeFile(path), firstText);
+    // No temporary file is left beside it.
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+        ++files;
+    EXPECT_EQ(files, 1);
 }
 
 }  // namespace
