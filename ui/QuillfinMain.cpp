@@ -258,15 +258,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     if (!StartQuillfin(instance, showCommand)) return kStartFailedExitCode;
     // A file named on the command line opens as from the File menu; without
     // one, a round kept when the program last ended is offered.
+    MSG msg{};
+    int result = 1;
     if (SplitCommandLine(commandLine).empty()) {
-        OfferKeptRound(Ui().hwndMain);
+        // The welcome screen is drawn before the question comes over it.
+        while (result > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                result = 0;
+            } else {
+                RunMessage(msg);
+            }
+        }
+        if (result > 0) OfferKeptRound(Ui().hwndMain);
     } else {
         OpenCommandLineFile(Ui().hwndMain, commandLine);
     }
-    MSG msg{};
-    int result;
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.
-    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
+    while (result > 0 && (result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
     if (Ui().hTextAreaFont != nullptr) DeleteObject(Ui().hTextAreaFont);
     return result == 0 ? static_cast<int>(msg.wParam) : kStartFailedExitCode;
 }
