@@ -196,6 +196,7 @@ struct DIBSECTION {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_ENDSESSION 0x0016
 #define WM_SETFONT 0x0030
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
@@ -248,14 +249,22 @@ struct DIBSECTION {
 
 // Message boxes
 #define MB_OK 0x00000000L
+#define MB_OKCANCEL 0x00000001L
+#define MB_YESNO 0x00000004L
+#define MB_TYPEMASK 0x0000000FL
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONQUESTION 0x00000020L
 #define MB_ICONEXCLAMATION 0x00000030L
 #define MB_ICONWARNING MB_ICONEXCLAMATION
 #define MB_ICONASTERISK 0x00000040L
 #define MB_ICONINFORMATION MB_ICONASTERISK
+#define MB_DEFBUTTON1 0x00000000L
+#define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFMASK 0x00000F00L
 #define IDOK 1
 #define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
 
 // File dialogs
 #define OFN_OVERWRITEPROMPT 0x00000002
@@ -314,6 +323,9 @@ BOOL SetMenu(HWND hwnd, HMENU menu);
 HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 
 // Dialogs and message boxes
+// MB_OK, MB_OKCANCEL or MB_YESNO, with an icon and MB_DEFBUTTON2 for the
+// second button as default: the ID of the button chosen (Escape chooses No or
+// Cancel); 0 when the box went away unanswered as the program was being ended.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn);

@@ -5,6 +5,7 @@
 #include "platform/WinApi.h"
 #include "ui/CommandLine.h"
 #include "ui/Controls.h"
+#include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
@@ -254,12 +255,25 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     if (!StartQuillfin(instance, showCommand)) return kStartFailedExitCode;
-    // A file named on the command line opens as from the File menu.
-    OpenCommandLineFile(Ui().hwndMain, commandLine);
+    // A file named on the command line opens as from the File menu; without
+    // one, a round kept when the program last ended is offered.
     MSG msg{};
-    int result;
+    int result = 1;
+    if (SplitCommandLine(commandLine).empty()) {
+        // The welcome screen is drawn before the question comes over it.
+        while (result > 0 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                result = 0;
+            } else {
+                RunMessage(msg);
+            }
+        }
+        if (result > 0) OfferKeptRound(Ui().hwndMain);
+    } else {
+        OpenCommandLineFile(Ui().hwndMain, commandLine);
+    }
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.
-    while ((result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
+    while (result > 0 && (result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
     if (Ui().hTextAreaFont != nullptr) DeleteObject(Ui().hTextAreaFont);
     return result == 0 ? static_cast<int>(msg.wParam) : kStartFailedExitCode;
 }

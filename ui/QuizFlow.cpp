@@ -6,6 +6,7 @@
 
 #include "platform/WinApi.h"
 #include "ui/Controls.h"
+#include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
@@ -114,6 +115,7 @@ std::string WrongFeedback() {
 
 void EndOfRound() {
     UiState& ui = Ui();
+    ForgetKeptRoundOn(ui.QuestionOrder.ReturnQFile());
     ui.QuizState = kQuizRoundFinished;
     ForgetQuestionInProgress();
     ui.TextAreaText = CopyText(kCongratulationText);

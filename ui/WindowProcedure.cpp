@@ -8,6 +8,7 @@
 #include "platform/FileNameText.h"
 #include "platform/WinApi.h"
 #include "ui/Controls.h"
+#include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
@@ -280,6 +281,20 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             // this replaces, would give it to the main window.)
             if (ui.bWindowActive)
                 SetFocus(ui.QuizState == kQuizAwaitTypedAnswer ? ui.hwndTextBox : hwnd);
+            return 0;
+        case WM_CLOSE:
+            // The close box, File > Exit and the end signals of the Qt layer:
+            // a round in progress is kept, without a question, and the
+            // window goes as before.
+            KeepRoundAtExit();
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        case WM_ENDSESSION:
+            // The desktop session ends: no WM_CLOSE comes, and the process
+            // may be ended as soon as this returns.
+            if (wParam) {
+                KeepRoundAtExit();
+                DestroyWindow(hwnd);
+            }
             return 0;
         case WM_DESTROY:
             if (ui.hPictureDC != nullptr) {

@@ -7,8 +7,10 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/FileNameText.h"
 #include "platform/qt/Internal.h"
 #include "platform/qt/MessageBoxCopy.h"
+#include "platform/qt/Termination.h"
 
 namespace quillfin::platform {
 
@@ -22,6 +24,7 @@ namespace {
 // Under the offscreen platform nobody could answer a real dialog, so the
 // scripted answers are used there even when a test forgot to ask for them.
 bool Scripted() {
+    if (Dialogs().real) return false;
     return Dialogs().on || QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
@@ -69,13 +72,49 @@ std::filesystem::path CompleteOpenName(const std::filesystem::path& typed,
     return std::filesystem::is_regular_file(completed, error) ? completed : typed;
 }
 
+// What a save dialog writes for a chosen name: the absolute path, with the
+// default extension added when the name has none. Empty when no absolute
+// path can be made of it.
+std::filesystem::path SaveTarget(const std::string& chosen, const std::string& extension) {
+    std::error_code error;
+    std::filesystem::path target = std::filesystem::absolute(std::filesystem::path(chosen), error);
+    if (error) return {};
+    if (!extension.empty() && target.has_filename() && !target.filename().has_extension())
+        target += "." + extension;
+    return target;
+}
+
+int AskMessageBox(QWidget* parent, HWND owner, const std::string& body, const std::string& title,
+                  UINT type);
+
+// Whether a save dialog may hand over `target`: with OFN_OVERWRITEPROMPT, a
+// file that exists is replaced only when the user says Yes to a question
+// naming it. The default answer is No, so that an Enter held on from the
+// dialog replaces nothing.
+bool MayReplace(QWidget* parent, const OPENFILENAMEA& ofn, const std::filesystem::path& target) {
+    std::error_code error;
+    // A folder of that name is no file to replace: writing there fails and says so.
+    if ((ofn.Flags & OFN_OVERWRITEPROMPT) == 0 || target.empty() ||
+        !std::filesystem::exists(target, error) || std::filesystem::is_directory(target, error))
+        return true;
+    const std::string name = FileNameAsText(target.filename().string().c_str());
+    return AskMessageBox(parent, ofn.hwndOwner,
+                         name + " already exists.\nDo you want to replace it?", "Confirm Save As",
+                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 // Qt's file dialog. In an open dialog, Qt refuses a typed name that does not
 // exist before it could be completed; a name that completes to an existing
 // file is taken here instead.
+// In a save dialog, the overwrite question is asked here on the name that
+// will be written, after the default extension is added (Deliver adds it);
+// No leaves the dialog open with the name.
 class CompletingDialog : public QFileDialog {
 public:
-    CompletingDialog(QWidget* parent, std::string extension)
-        : QFileDialog(parent), extension_(std::move(extension)) {}
+    CompletingDialog(QWidget* parent, const OPENFILENAMEA& ofn)
+        : QFileDialog(parent),
+          ofn_(ofn),
+          extension_(ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "") {}
 
     // The completed name when one was taken, else what the dialog selected.
     std::optional<std::string> Chosen() const {
@@ -87,6 +126,14 @@ public:
 
     void accept() override {
         const QStringList files = selectedFiles();
+        if (acceptMode() == AcceptSave && files.size() == 1) {
+            // A folder's name opens the folder, as Qt's dialog does it.
+            const std::string typed = QFile::encodeName(files.first()).toStdString();
+            std::error_code error;
+            if (!std::filesystem::is_directory(typed, error) &&
+                !MayReplace(this, ofn_, SaveTarget(typed, extension_)))
+                return;
+        }
         if (acceptMode() == AcceptOpen && files.size() == 1) {
             const std::filesystem::path typed(QFile::encodeName(files.first()).toStdString());
             const std::filesystem::path completed = CompleteOpenName(typed, extension_);
@@ -100,6 +147,7 @@ public:
     }
 
 private:
+    const OPENFILENAMEA& ofn_;
     std::string extension_;
     std::optional<std::string> completed_;
 };
@@ -107,14 +155,14 @@ private:
 std::optional<std::string> AskUser(bool save, const OPENFILENAMEA& ofn,
                                    const std::vector<std::string>& filter,
                                    const std::string& initial) {
-    CompletingDialog dialog(OwnerWidget(ofn.hwndOwner),
-                            ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "");
+    CompletingDialog dialog(OwnerWidget(ofn.hwndOwner), ofn);
     if (ofn.lpstrTitle != nullptr) dialog.setWindowTitle(FromCp1252(ofn.lpstrTitle));
     if (ofn.lpstrInitialDir != nullptr) dialog.setDirectory(QFile::decodeName(ofn.lpstrInitialDir));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(!save && (ofn.Flags & OFN_FILEMUSTEXIST) != 0 ? QFileDialog::ExistingFile
                                                                      : QFileDialog::AnyFile);
-    if ((ofn.Flags & OFN_OVERWRITEPROMPT) == 0) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Qt would ask on the name as typed, before the extension is added.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList names;
     for (std::size_t i = 0; i + 1 < filter.size(); i += 2) {
         QString pattern = FromCp1252(filter[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
@@ -126,7 +174,7 @@ std::optional<std::string> AskUser(bool save, const OPENFILENAMEA& ofn,
         dialog.selectNameFilter(names.value(index, names.first()));
     }
     if (!initial.empty()) dialog.selectFile(QFile::decodeName(initial.c_str()));
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted || EndRequested()) return std::nullopt;
     return dialog.Chosen();
 }
 
@@ -136,14 +184,10 @@ BOOL Deliver(bool save, OPENFILENAMEA& ofn, std::string path) {
     namespace fs = std::filesystem;
     if (path.empty()) return FALSE;
     std::error_code error;
-    fs::path chosen = fs::absolute(fs::path(path), error);
-    if (error) return FALSE;
     std::string extension = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
-    if (save) {
-        if (!extension.empty() && !chosen.filename().has_extension()) chosen += "." + extension;
-    } else {
-        chosen = CompleteOpenName(chosen, extension);
-    }
+    fs::path chosen = save ? SaveTarget(path, extension) : fs::absolute(fs::path(path), error);
+    if (error || chosen.empty()) return FALSE;
+    if (!save) chosen = CompleteOpenName(chosen, extension);
     if (!chosen.has_filename()) return FALSE;
     fs::path folder = chosen.parent_path();
     if ((ofn.Flags & OFN_FILEMUSTEXIST) != 0 && !fs::is_regular_file(chosen, error)) return FALSE;
@@ -165,10 +209,26 @@ BOOL Deliver(bool save, OPENFILENAMEA& ofn, std::string path) {
     return TRUE;
 }
 
+// The next scripted answer of a file dialog. In a save dialog a No to the
+// overwrite question leaves the dialog open: the answer after it is what the
+// user does next.
+std::optional<std::string> ScriptedAnswer(bool save, const OPENFILENAMEA& ofn) {
+    DialogScript& script = Dialogs();
+    const std::string extension = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
+    while (!script.fileAnswers.empty()) {
+        const std::optional<std::string> answer = script.fileAnswers.front();
+        script.fileAnswers.pop_front();
+        if (!save || !answer.has_value() ||
+            MayReplace(nullptr, ofn, SaveTarget(*answer, extension)))
+            return answer;
+    }
+    return std::nullopt;
+}
+
 BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
     if (ofn == nullptr ||
         (ofn->lStructSize != OPENFILENAME_SIZE_VERSION_400A && ofn->lStructSize != sizeof(*ofn)) ||
-        ofn->lpstrFile == nullptr || ofn->nMaxFile == 0)
+        ofn->lpstrFile == nullptr || ofn->nMaxFile == 0 || EndRequested())
         return FALSE;
     std::vector<std::string> filter = FilterList(ofn->lpstrFilter);
     std::string initial(ofn->lpstrFile, strnlen(ofn->lpstrFile, ofn->nMaxFile));
@@ -180,15 +240,35 @@ BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
             save, ofn->lStructSize, ofn->hwndOwner, filter, ofn->nFilterIndex,
             ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "", ofn->Flags, ofn->nMaxFile,
             initial});
-        if (!script.fileAnswers.empty()) {
-            answer = script.fileAnswers.front();
-            script.fileAnswers.pop_front();
-        }
+        answer = ScriptedAnswer(save, *ofn);
     } else {
         answer = AskUser(save, *ofn, filter, initial);
     }
     if (!answer) return FALSE;
     return Deliver(save, *ofn, *answer);
+}
+
+// A button of a message box and the ID it returns.
+struct BoxButton {
+    QMessageBox::StandardButton button;
+    int id;
+};
+
+// The buttons that a message box type asks for, in their order.
+std::vector<BoxButton> ButtonsOf(UINT type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL:
+            return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        case MB_YESNO:
+            return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        default:
+            return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
+// The button that Enter chooses: the second with MB_DEFBUTTON2 when there is one.
+const BoxButton& DefaultButton(const std::vector<BoxButton>& buttons, UINT type) {
+    return (type & MB_DEFMASK) == MB_DEFBUTTON2 && buttons.size() > 1 ? buttons[1] : buttons[0];
 }
 
 QMessageBox::Icon IconOf(UINT type) {
@@ -211,24 +291,46 @@ QMessageBox::Icon IconOf(UINT type) {
 
 using namespace quillfin::platform;
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    std::string body = text != nullptr ? text : "";
-    std::string title = caption != nullptr ? caption : "Error";
-    ModalScope modal(owner);
+namespace quillfin::platform {
+namespace {
+
+int AskMessageBox(QWidget* parent, HWND owner, const std::string& body, const std::string& title,
+                  UINT type) {
+    const std::vector<BoxButton> buttons = ButtonsOf(type);
+    if (EndRequested()) return 0;
     if (Scripted()) {
         DialogScript& script = Dialogs();
         script.messageBoxes.push_back(quillfin::testing::ShownMessageBox{owner, body, title, type});
-        if (script.messageBoxResults.empty()) return IDOK;
+        if (script.messageBoxResults.empty()) return DefaultButton(buttons, type).id;
         int result = script.messageBoxResults.front();
         script.messageBoxResults.pop_front();
         return result;
     }
-    QMessageBox box(IconOf(type), FromCp1252(title), FromCp1252(body), QMessageBox::Ok,
-                    OwnerWidget(owner));
+    QMessageBox box(IconOf(type), FromCp1252(title), FromCp1252(body), QMessageBox::NoButton,
+                    parent);
     box.setTextFormat(Qt::PlainText);
+    for (const BoxButton& b : buttons) box.addButton(b.button);
+    box.setDefaultButton(DefaultButton(buttons, type).button);
+    // Escape (and the title bar's close box) chooses the last: No, Cancel or OK.
+    box.setEscapeButton(buttons.back().button);
     CopyWithCtrlC(box);
     box.exec();
-    return IDOK;
+    if (EndRequested()) return 0;
+    const QMessageBox::StandardButton chosen = box.standardButton(box.clickedButton());
+    for (const BoxButton& b : buttons) {
+        if (b.button == chosen) return b.id;
+    }
+    return buttons.back().id;
+}
+
+}  // namespace
+}  // namespace quillfin::platform
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    std::string body = text != nullptr ? text : "";
+    std::string title = caption != nullptr ? caption : "Error";
+    ModalScope modal(owner);
+    return AskMessageBox(OwnerWidget(owner), owner, body, title, type);
 }
 
 BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) { return FileDialog(false, ofn); }

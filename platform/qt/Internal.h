@@ -111,6 +111,7 @@ void BuildMenuBar(Window* window, const std::vector<MenuItem>& items);
 
 struct DialogScript {
     bool on = false;
+    bool real = false;  // real boxes and dialogs even under the offscreen platform
     std::deque<int> messageBoxResults;
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<testing::ShownMessageBox> messageBoxes;

@@ -8,6 +8,7 @@
 
 #include "platform/WinApi.h"
 #include "platform/qt/CommandLine.h"
+#include "platform/qt/Termination.h"
 
 namespace {
 // The address at which Windows loads a program; any non-null value serves.
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     // The installed desktop entry: a Wayland desktop finds the name and icon
     // of the running window through it.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillfin.Quillfin"));
+    // The end of a desktop session (or a kill) closes the window as its
+    // close box does, so that the program ends in order.
+    quillfin::platform::CloseOnTerminationSignals();
     std::string joined = quillfin::platform::JoinCommandLine(argc, argv);
     std::vector<char> commandLine(joined.begin(), joined.end());
     commandLine.push_back('\0');

@@ -9,12 +9,15 @@
 #include <QWindow>
 
 #include "platform/qt/Internal.h"
+#include "platform/qt/Termination.h"
 
 using namespace quillfin::platform;
 
 namespace quillfin::testing {
 
 void ScriptDialogs(bool on) { Dialogs().on = on; }
+
+void UseRealDialogs(bool on) { Dialogs().real = on; }
 
 void PushMessageBoxResult(int result) { Dialogs().messageBoxResults.push_back(result); }
 
@@ -239,6 +242,7 @@ void ResetPlatform() {
     ResetGdi();
     ResetQueue();
     Dialogs() = DialogScript{};
+    ForgetEndRequest();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetQueue();  // events of the windows just destroyed

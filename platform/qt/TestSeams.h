@@ -16,7 +16,8 @@
 namespace quillfin::testing {
 
 // Message boxes: once scripting is on, no box is shown; each call is recorded
-// and answered with the next scripted result (IDOK when none is left).
+// and answered with the next scripted result (the default button's when none
+// is left).
 struct ShownMessageBox {
     HWND owner;
     std::string text;     // the bytes passed (Windows-1252)
@@ -24,11 +25,16 @@ struct ShownMessageBox {
     UINT type;
 };
 void ScriptDialogs(bool on);
+// Real message boxes and file dialogs, even under the offscreen platform,
+// for tests that answer them with key events while they are open.
+void UseRealDialogs(bool on);
 void PushMessageBoxResult(int result);
 const std::vector<ShownMessageBox>& ShownMessageBoxes();
 
 // File dialogs: each call is recorded and answered with the next scripted
-// path (nullopt cancels; cancel when none is left).
+// path (nullopt cancels; cancel when none is left). A save dialog's answer
+// that would replace a file asks first, as a scripted message box; after a
+// No the dialog takes the next scripted answer, as the open dialog would.
 struct ShownFileDialog {
     bool save;
     DWORD structSize;

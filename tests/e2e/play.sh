@@ -35,6 +35,8 @@ program=$(realpath "${1:?usage: play.sh [--wine] path/to/program}")
 [ -f "$program" ] || Fail "no program at $program"
 WORK=$(mktemp -d)
 SHOT="$WORK/shot.png"
+# A round kept at exit goes into the test's own folder, never the user's.
+export XDG_STATE_HOME="$WORK/state"
 trap 'StopSession; rm -rf "$WORK"' EXIT
 
 # ---- fixtures ---------------------------------------------------------
@@ -577,6 +579,119 @@ StepMissingFileFromCommandLine() {
     ExpectExit
 }
 
+# The kept round of the program that was last closed mid-round, once it is
+# there: in the test's own state folder, or in the Wine prefix's local
+# application data.
+KeptRound() {
+    if [ "$WINE_MODE" = 1 ]; then
+        ls "$WINEPREFIX"/drive_c/users/*/AppData/Local/Quillfin/last-round.qfr 2>/dev/null | head -n 1
+    else
+        [ -e "$XDG_STATE_HOME/quillfin/last-round.qfr" ] && echo "$XDG_STATE_HOME/quillfin/last-round.qfr"
+    fi
+}
+
+# Waits until a round is kept (or, with "gone", until none is).
+WaitForKeptRound() {
+    local want="$1" seconds="$2" _
+    for _ in $(seq 1 $((seconds * 10))); do
+        if [ "$want" = gone ]; then [ -z "$(KeptRound)" ] && return 0; else [ -n "$(KeptRound)" ] && return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts the program without a file while a round is kept: waits for the
+# question whether to continue it, answers it with `key` and waits for the
+# main window to have the keyboard. Sets PROGRAM_PID, WID, WIN_X and WIN_Y.
+StartProgramAskedToContinue() {
+    local key="$1" box
+    cd "$WORK/quiz" || Fail "no fixture folder"
+    if [ "$WINE_MODE" = 1 ]; then
+        "$WINE" "$program" >"$WORK/program.log" 2>&1 &
+    else
+        "$program" >"$WORK/program.log" 2>&1 &
+    fi
+    PROGRAM_PID=$!
+    box=$(WaitForWindow "Continue round\\?" 90) || exit 1
+    WaitActive "$box"
+    HoldKey "$key"
+    WaitGone "$box"
+    WID=$(WaitForWindow Quillfin 30) || exit 1
+    WaitActive "$WID"
+    WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
+    WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
+}
+
+# The zone question waiting -> the same. Save round over saved.qfr with the
+# name typed without its extension: the program asks first (the question
+# names saved.qfr); Escape says No and leaves the dialog open with the name;
+# the dialog cancelled, saved.qfr is unchanged. (The Windows dialog asks as
+# well, in its own words; this is the Linux program's own question.)
+StepSaveAsksBeforeReplacing() {
+    if [ "$WINE_MODE" = 1 ]; then
+        Log "the overwrite question is the Windows dialog's own: not played under Wine"
+        return 0
+    fi
+    cp "$WORK/quiz/saved.qfr" "$WORK/saved-before.qfr"
+    Menu f s
+    local dialog box
+    dialog=$(WaitForWindow "Save As" 20) || exit 1
+    WaitActive "$dialog"
+    sleep 0.3
+    TypeFast "$WORK/quiz/saved"
+    sleep 0.2
+    HoldKey Return
+    box=$(WaitForWindow "Confirm Save As" 20) || exit 1
+    WaitActive "$box"
+    HoldKey Escape
+    WaitGone "$box"
+    WaitActive "$dialog"
+    xwininfo -id "$dialog" 2>/dev/null | grep -q IsViewable || Fail "No closed the save dialog"
+    HoldKey Escape
+    WaitGone "$dialog"
+    cmp -s "$WORK/quiz/saved.qfr" "$WORK/saved-before.qfr" || Fail "saved.qfr was replaced after No"
+    [ ! -e "$WORK/quiz/saved" ] || Fail "a file named as typed was written"
+    ShowsWithin 10 "the zone question is not waiting after the cancelled save" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
+}
+
+# The end -> the end. File > Exit in StepRoundFromCommandLine closed the
+# program mid-round, so the next start without a file asks whether to go on:
+# Enter (Yes) continues where that round stood, with the zone question, and
+# the kept round is gone. A wrong click, and the program is ended from
+# outside (SIGTERM; under Wine, File > Exit): the round is kept again.
+StepContinueKeptRound() {
+    WaitForKeptRound there 10 || Fail "File > Exit in the middle of a round kept no round"
+    StartProgramAskedToContinue Return
+    ShowsWithin 10 "the kept round did not go on with the zone question" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
+    WaitForKeptRound gone 10 || Fail "the kept round is still there after it was continued"
+    ClickClient $((W / 2 - 50)) 60
+    ShowsWithin 10 "a click outside the zone was not wrong" SchemeIs "$RED"
+    if [ "$WINE_MODE" = 1 ]; then
+        Menu f e
+    else
+        kill -TERM "$PROGRAM_PID"
+    fi
+    ExpectExit
+    WaitForKeptRound there 10 || Fail "the round was not kept when the program was ended"
+}
+
+# The end -> the end. The next start asks again; No (Escape, under Wine
+# its letter) discards the kept round and the welcome screen stands.
+StepDiscardKeptRound() {
+    if [ "$WINE_MODE" = 1 ]; then
+        StartProgramAskedToContinue n
+    else
+        StartProgramAskedToContinue Escape
+    fi
+    ShowsWithin 10 "no welcome picture after No" WelcomeShown
+    WaitForKeptRound gone 10 || Fail "the kept round is still there after No"
+    Menu f e
+    ExpectExit
+    [ -z "$(KeptRound)" ] || Fail "a round was kept at the welcome screen"
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -590,11 +705,14 @@ STEPS=(
     StepHelpClosedWithEnter
     StepClickThenType
     StepSaveThenLoad
+    StepSaveAsksBeforeReplacing
     StepZone
     StepBigPictureInLowWindow
     StepExit
     StepRoundFromCommandLine
     StepMissingFileFromCommandLine
+    StepContinueKeptRound
+    StepDiscardKeptRound
 )
 
 # ---- run --------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QImage>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ inline std::string MakeBmp(int width, int height, const std::function<COLORREF(i
 class QuillfinTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A round kept at exit goes into the test's own folder.
+        setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
         seams::ResetPlatform();
         ResetUiState();
         seams::ScriptDialogs(true);

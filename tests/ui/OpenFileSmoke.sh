@@ -20,6 +20,8 @@ case "$keep" in "" | /*) ;; *) keep="$PWD/$keep" ;; esac
 work=$(mktemp -d)
 . "$(cd "$(dirname "$0")" && pwd)/../e2e/Waits.sh"
 trap 'rm -rf "$work"' EXIT
+# A round kept at exit goes into the test's own folder, never the user's.
+export XDG_STATE_HOME="$work/state"
 
 fail() {
     echo "open file smoke test: $*" >&2

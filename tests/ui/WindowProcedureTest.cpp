@@ -190,13 +190,16 @@ TEST_F(WindowProcedure, FailedSaveSaysSoNamesTheFileAndTheQuizGoesOn) {
         ASSERT_EQ(ui().QuizState, kQuizFeedbackWrong);
         seams::PushFileDialogAnswer(c.target);
         if (c.fileSizeLimit) {
+            seams::PushMessageBoxResult(IDYES);  // replace the earlier round
             WithFileSizeLimit(64, [&] { Menu(kCmdSaveRound); });
         } else {
             Menu(kCmdSaveRound);
         }
 
-        const auto& boxes = seams::ShownMessageBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
+        // After the dialog's question whether to replace the earlier round.
+        const auto& shown = seams::ShownMessageBoxes();
+        ASSERT_EQ(shown.size(), c.fileSizeLimit ? 2u : 1u);
+        const std::vector<seams::ShownMessageBox> boxes(shown.end() - 1, shown.end());
         EXPECT_EQ(boxes[0].owner, Main());
         EXPECT_EQ(boxes[0].caption, "Round not saved");
         EXPECT_EQ(boxes[0].text,

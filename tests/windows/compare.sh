@@ -15,6 +15,8 @@ exe=$(realpath "${1:?usage: compare.sh quillfin.exe quillfin [folder]}")
 linux=$(realpath "${2:?usage: compare.sh quillfin.exe quillfin [folder]}")
 WORK=$(mktemp -d)
 trap 'StopSession; rm -rf "$WORK"' EXIT
+# The Linux program keeps a round at exit in the test's own folder.
+export XDG_STATE_HOME="$WORK/state"
 out=${3:-$WORK/shots}
 mkdir -p "$out"
 out=$(realpath "$out")
