@@ -4,8 +4,8 @@
 #include "check/Pictures.h"
 #include "platform/PictureFile.h"
 #include "platform/WinApi.h"
+#include "questions/PictureSearch.h"
 #include "rules/FileNames.h"
-#include "ui/PictureSearch.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "platform/qt/TestSeams.h"
+#include "questions/PictureSearch.h"
 #include "tests/support/TempDir.h"
 #include "ui/Controls.h"
 #include "ui/Picture.h"
-#include "ui/PictureSearch.h"
 #include "ui/UiState.h"
 
 namespace qt = quillfin::testing;

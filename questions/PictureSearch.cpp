@@ -1,4 +1,4 @@
-#include "ui/PictureSearch.h"
+#include "questions/PictureSearch.h"
 
 #include "rules/FileNames.h"
 
