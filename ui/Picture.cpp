@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/DibRows.h"
 #include "platform/PictureFile.h"
 #include "platform/ZoneMarking.h"
 #include "questions/PictureSearch.h"
@@ -93,7 +94,44 @@ void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth
     drawnHeight = std::max(drawnHeight, 1);
 }
 
+// The picture's DC holding the picture scaled to width x height: the held
+// copy when it has that size, else a new one made from the full picture.
+// Null when no copy can be made.
+HDC DrawnCopy(int width, int height) {
+    UiState& ui = Ui();
+    int heldWidth = 0;
+    int heldHeight = 0;
+    if (ui.hDrawnDC != nullptr && SizeOf(ui.hDrawnBitmap, heldWidth, heldHeight) &&
+        heldWidth == width && heldHeight == height)
+        return ui.hDrawnDC;
+    ReleaseDrawnCopy();
+    // The full picture is read through its rows, so it leaves its device
+    // context meanwhile; a one-pixel bitmap stands in for it there.
+    HBITMAP standIn = NewTopDownBitmap(1, 1, nullptr);
+    if (standIn == nullptr) return nullptr;
+    SelectObject(ui.hPictureDC, standIn);
+    HBITMAP copy = ScaledCopy(ui.hPictureBitmap, width, height);
+    SelectObject(ui.hPictureDC, ui.hPictureBitmap);
+    DeleteObject(standIn);
+    if (copy == nullptr) return nullptr;
+    ui.hDrawnBitmap = copy;
+    ui.hDrawnDC = CreateCompatibleDC(nullptr);
+    if (ui.hDrawnDC == nullptr || SelectObject(ui.hDrawnDC, copy) == nullptr) {
+        ReleaseDrawnCopy();
+        return nullptr;
+    }
+    return ui.hDrawnDC;
+}
+
 }  // namespace
+
+void ReleaseDrawnCopy() {
+    UiState& ui = Ui();
+    if (ui.hDrawnDC != nullptr) DeleteDC(ui.hDrawnDC);
+    if (ui.hDrawnBitmap != nullptr) DeleteObject(ui.hDrawnBitmap);
+    ui.hDrawnDC = nullptr;
+    ui.hDrawnBitmap = nullptr;
+}
 
 HBITMAP LoadZoneBitmap(HINSTANCE& instance) {
     return LoadFileBitmap(instance, Ui().ZoneName.get());
@@ -101,6 +139,7 @@ HBITMAP LoadZoneBitmap(HINSTANCE& instance) {
 
 bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int green, int blue) {
     UiState& ui = Ui();
+    ReleaseDrawnCopy();
     if (ui.hPictureDC != nullptr) {
         DeleteDC(ui.hPictureDC);
         ui.hPictureDC = nullptr;
@@ -168,7 +207,17 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
     ui.iPictureHeight = drawnHeight;
     ui.iPictureLeft = left;
 
-    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, ui.hPictureDC, 0, 0,
+    // A shrunk picture comes from its drawn-size copy, copied pixel for
+    // pixel; only when no copy can be made does the system scale it.
+    HDC source = ui.hPictureDC;
+    if (drawnWidth != pictureWidth || drawnHeight != pictureHeight) {
+        if (HDC copy = DrawnCopy(drawnWidth, drawnHeight); copy != nullptr) {
+            source = copy;
+            pictureWidth = drawnWidth;
+            pictureHeight = drawnHeight;
+        }
+    }
+    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, source, 0, 0,
                             pictureWidth, pictureHeight, SRCCOPY) != FALSE;
     RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
     FrameRect(dc, &frame, ui.brFrame);

@@ -71,6 +71,11 @@ struct UiState {
     int iTextBoxHeight = 0;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
+    // The picture scaled to the size it was last drawn at, in its own device
+    // context, so that a repaint copies pixels and scales nothing; null until
+    // the picture is drawn shrunk, and again whenever the picture changes.
+    HBITMAP hDrawnBitmap = nullptr;
+    HDC hDrawnDC = nullptr;
     // The file hPictureBitmap was decoded from and that file's version
     // (FileVersion), while the picture is held unmarked; empty otherwise.
     // Marking the same picture then needs no second decode.

@@ -293,6 +293,7 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
                 SetFocus(ui.QuizState == kQuizAwaitTypedAnswer ? ui.hwndTextBox : hwnd);
             return 0;
         case WM_DESTROY:
+            ReleaseDrawnCopy();
             if (ui.hPictureDC != nullptr) {
                 DeleteDC(ui.hPictureDC);
                 ui.hPictureDC = nullptr;

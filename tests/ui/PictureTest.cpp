@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -461,3 +462,42 @@ TEST_F(Picture, ZoneNamesWrittenOnWindowsAreFoundBesideTheQuestionFile) {
 }
 
 }  // namespace
+
+// A shrunk picture is drawn from an area-averaged copy at the drawn size,
+// remade when that size changes and when the picture is marked in place.
+TEST_F(Picture, ShrunkPictureIsAveragedAndFollowsSizeAndMarking) {
+    // Columns of a, b, b: every three columns average to (50, 80, 110).
+    const COLORREF a = RGB(30, 60, 90), b = RGB(60, 90, 120);
+    std::string wide =
+        dir.Write("wide.bmp", Bmp24(1200, 300, [&](int x, int) { return x % 3 == 0 ? a : b; }));
+    SetZone(SolidBmp24(1200, 300, kZoneColour));
+    auto near = [](COLORREF got, int red, int green, int blue) {
+        return std::abs(GetRValue(got) - red) <= 1 && std::abs(GetGValue(got) - green) <= 1 &&
+               std::abs(GetBValue(got) - blue) <= 1;
+    };
+    struct Step {
+        int clientWidth;  // the client is 467 high: 300 rows of room
+        bool marked;
+        int width;
+        int red, green, blue;
+    };
+    ASSERT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, -1, -1, -1));
+    for (Step s : {Step{422, false, 400, 50, 80, 110}, Step{222, false, 200, 50, 80, 110},
+                   Step{222, true, 200, 37, 60, 82}}) {
+        SCOPED_TRACE(std::to_string(s.clientWidth) + (s.marked ? " marked" : ""));
+        if (s.marked) {
+            ASSERT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, GetRValue(kZoneColour),
+                                       GetGValue(kZoneColour), GetBValue(kZoneColour)));
+            EXPECT_EQ(At(0, 0), RGB(22, 45, 67));  // the full picture is marked exactly
+        }
+        qt::ResizeClient(hwnd, s.clientWidth, 467);
+        ASSERT_TRUE(DisplayPicture(hwnd, instance, s.clientWidth, 467));
+        ASSERT_EQ(Ui().iPictureWidth, s.width);
+        QImage canvas = qt::ClientCanvas(hwnd);
+        for (int x : {1, s.width / 2, s.width - 2}) {
+            const QRgb p = canvas.pixel(Ui().iPictureLeft + x, 10 + Ui().iPictureHeight / 2);
+            EXPECT_TRUE(near(RGB(qRed(p), qGreen(p), qBlue(p)), s.red, s.green, s.blue))
+                << x << ": " << qRed(p) << "," << qGreen(p) << "," << qBlue(p);
+        }
+    }
+}
