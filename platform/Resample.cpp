@@ -130,20 +130,24 @@ bool Resample(const PixelPlane& source, std::uint32_t* target, int width, int he
     auto* out = reinterpret_cast<unsigned char*>(target);
     for (int y = 0; y < height; ++y) {
         // Vertical pass: each byte of the row, weighted over the source rows
-        // this output row reads. Whole rows at once, so the loop vectorises.
+        // this output row reads. Whole rows at once, so the loop vectorises;
+        // bytes and weights both fit 16 bits, which lets it multiply 16-bit
+        // lanes into 32-bit sums without wider instructions.
         const std::uint32_t* w = down.WeightsOf(y);
         const int first = down.first[static_cast<std::size_t>(y)];
         const int count = down.count[static_cast<std::size_t>(y)];
         std::uint32_t* sum = sums.data();
         {
             const unsigned char* in = source.top + first * source.stride;
-            const std::uint32_t weight = w[0];
-            for (std::size_t k = 0; k < rowBytes; ++k) sum[k] = in[k] * weight;
+            const auto weight = static_cast<std::uint16_t>(w[0]);
+            for (std::size_t k = 0; k < rowBytes; ++k)
+                sum[k] = static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k]) * weight);
         }
         for (int t = 1; t < count; ++t) {
             const unsigned char* in = source.top + (first + t) * source.stride;
-            const std::uint32_t weight = w[t];
-            for (std::size_t k = 0; k < rowBytes; ++k) sum[k] += in[k] * weight;
+            const auto weight = static_cast<std::uint16_t>(w[t]);
+            for (std::size_t k = 0; k < rowBytes; ++k)
+                sum[k] += static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k])) * weight;
         }
         constexpr std::uint32_t kCarryHalf = 1u << (kCarryShift - 1);
         for (std::size_t k = 0; k < rowBytes; ++k) sum[k] = (sum[k] + kCarryHalf) >> kCarryShift;
