@@ -17,8 +17,9 @@ bool LoadNewPicture(const char* name, HWND& hwnd, HINSTANCE& instance, int red, 
                     int blue);
 
 // The zone bitmap that Ui().ZoneName names (BMP, PNG or JPEG), found as
-// pictures are found; null when there is none or it cannot be loaded. The
-// caller deletes it.
+// pictures are found; the one made ready by PrepareFeedbackPicture when the
+// file has not changed since. Null when there is none or it cannot be
+// loaded. The caller deletes it.
 HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 
 // Draws the loaded picture into a client area of width x height, at its own
@@ -30,8 +31,16 @@ HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 // or nothing is loaded.
 bool DisplayPicture(HWND& hwnd, HINSTANCE& instance, int width, int height);
 
-// Frees the drawn-size copy of the picture, if one is held.
+// Frees the drawn-size copy of the picture, if one is held, and the
+// feedback's picture made ready, if any.
 void ReleaseDrawnCopy();
+
+// Work for an empty message queue: while a question whose feedback marks a
+// zone is on screen with its picture unmarked, loads the zone and makes the
+// marked picture and its drawn-size copy, once per picture, so that the
+// feedback swaps them in (LoadNewPicture) and the zone click takes the zone
+// (LoadZoneBitmap). True when it did that work.
+bool PrepareFeedbackPicture();
 
 // True when a's left or right edge lies within b's horizontal extent and a's
 // top or bottom edge within b's vertical extent, bounds included.
