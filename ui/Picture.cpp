@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "platform/DibRows.h"
 #include "platform/PictureFile.h"
 #include "platform/ZoneMarking.h"
 #include "questions/PictureSearch.h"
@@ -93,14 +95,158 @@ void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth
     drawnHeight = std::max(drawnHeight, 1);
 }
 
+void ReleaseDrawnCopyOnly() {
+    UiState& ui = Ui();
+    if (ui.hDrawnDC != nullptr) DeleteDC(ui.hDrawnDC);
+    if (ui.hDrawnBitmap != nullptr) DeleteObject(ui.hDrawnBitmap);
+    ui.hDrawnDC = nullptr;
+    ui.hDrawnBitmap = nullptr;
+}
+
+// The picture's DC holding the picture scaled to width x height: the held
+// copy when it has that size, else a new one made from the full picture.
+// Null when no copy can be made.
+HDC DrawnCopy(int width, int height) {
+    UiState& ui = Ui();
+    int heldWidth = 0;
+    int heldHeight = 0;
+    if (ui.hDrawnDC != nullptr && SizeOf(ui.hDrawnBitmap, heldWidth, heldHeight) &&
+        heldWidth == width && heldHeight == height)
+        return ui.hDrawnDC;
+    ReleaseDrawnCopyOnly();
+    // The full picture is read through its rows, so it leaves its device
+    // context meanwhile; a one-pixel bitmap stands in for it there.
+    HBITMAP standIn = NewTopDownBitmap(1, 1, nullptr);
+    if (standIn == nullptr) return nullptr;
+    SelectObject(ui.hPictureDC, standIn);
+    HBITMAP copy = ScaledCopy(ui.hPictureBitmap, width, height);
+    SelectObject(ui.hPictureDC, ui.hPictureBitmap);
+    DeleteObject(standIn);
+    if (copy == nullptr) return nullptr;
+    ui.hDrawnBitmap = copy;
+    ui.hDrawnDC = CreateCompatibleDC(nullptr);
+    if (ui.hDrawnDC == nullptr || SelectObject(ui.hDrawnDC, copy) == nullptr) {
+        ReleaseDrawnCopyOnly();
+        return nullptr;
+    }
+    return ui.hDrawnDC;
+}
+
+void ReleaseReady() {
+    UiState& ui = Ui();
+    for (HBITMAP* ready : {&ui.hReadyZone, &ui.hReadyMarked, &ui.hReadyDrawn}) {
+        if (*ready != nullptr) DeleteObject(*ready);
+        *ready = nullptr;
+    }
+    ui.ReadyZoneFile.clear();
+    ui.ReadyZoneVersion.clear();
+    ui.bReadyTried = false;
+}
+
+// Whether the zone file made ready is still the one Ui().ZoneName names, unchanged.
+bool ReadyZoneCurrent() {
+    UiState& ui = Ui();
+    return !ui.ReadyZoneFile.empty() && ui.ZoneName &&
+           BitmapFileOf(ui.ZoneName.get()) == ui.ReadyZoneFile &&
+           FileVersion(ui.ReadyZoneFile) == ui.ReadyZoneVersion;
+}
+
+// Replaces the drawn-size copy by `drawn`, which is not selected anywhere.
+void InstallDrawnCopy(HBITMAP drawn) {
+    UiState& ui = Ui();
+    ReleaseDrawnCopyOnly();
+    ui.hDrawnDC = CreateCompatibleDC(nullptr);
+    if (ui.hDrawnDC == nullptr || SelectObject(ui.hDrawnDC, drawn) == nullptr) {
+        if (ui.hDrawnDC != nullptr) DeleteDC(ui.hDrawnDC);
+        ui.hDrawnDC = nullptr;
+        DeleteObject(drawn);
+        return;
+    }
+    ui.hDrawnBitmap = drawn;
+}
+
 }  // namespace
 
+void ReleaseDrawnCopy() {
+    ReleaseDrawnCopyOnly();
+    ReleaseReady();
+}
+
+bool PrepareFeedbackPicture() {
+    UiState& ui = Ui();
+    if (ui.bReadyTried || ui.hPictureBitmap == nullptr || ui.hPictureDC == nullptr ||
+        ui.UnmarkedPictureFile.empty() || !ui.ZoneName || !ui.PictureName ||
+        (ui.QuizState != kQuizAwaitZoneClick && ui.QuizState != kQuizAwaitTypedAnswer))
+        return false;
+    ui.bReadyTried = true;
+    const std::string zoneFile = BitmapFileOf(ui.ZoneName.get());
+    // Read before the file is decoded, so that a change meanwhile shows as a new version.
+    const std::string zoneVersion = FileVersion(zoneFile);
+    HBITMAP zone =
+        zoneVersion.empty() ? nullptr : LoadPictureFile(ui.hAppInstance, zoneFile.c_str());
+    if (zone == nullptr) return true;
+    int width = 0;
+    int height = 0;
+    if (!SizeOf(ui.hPictureBitmap, width, height)) {
+        DeleteObject(zone);
+        return true;
+    }
+    // A copy at the picture's own size is an exact copy; the picture leaves
+    // its device context while it is read.
+    HBITMAP standIn = NewTopDownBitmap(1, 1, nullptr);
+    HBITMAP marked = nullptr;
+    if (standIn != nullptr) {
+        SelectObject(ui.hPictureDC, standIn);
+        marked = ScaledCopy(ui.hPictureBitmap, width, height);
+        SelectObject(ui.hPictureDC, ui.hPictureBitmap);
+        DeleteObject(standIn);
+    }
+    clQuestion& question = ui.CurrentQuestion;
+    const int red = question.ReturnZR(), green = question.ReturnZG(), blue = question.ReturnZB();
+    const ZoneLight light{question.HaveFlag(flagDisplayZoneRed),
+                          question.HaveFlag(flagDisplayZoneGreen),
+                          question.HaveFlag(flagDisplayZoneBlue)};
+    if (marked == nullptr || !MarkZone(marked, zone, ZoneColour(red, green, blue), light)) {
+        if (marked != nullptr) DeleteObject(marked);
+        DeleteObject(zone);
+        return true;
+    }
+    HBITMAP drawn = nullptr;
+    if (ui.iPictureWidth > 0 && ui.iPictureHeight > 0 &&
+        (ui.iPictureWidth != width || ui.iPictureHeight != height))
+        drawn = ScaledCopy(marked, ui.iPictureWidth, ui.iPictureHeight);
+    ui.hReadyZone = zone;
+    ui.hReadyMarked = marked;
+    ui.hReadyDrawn = drawn;
+    ui.ReadyZoneFile = zoneFile;
+    ui.ReadyZoneVersion = zoneVersion;
+    ui.iReadyColour[0] = red;
+    ui.iReadyColour[1] = green;
+    ui.iReadyColour[2] = blue;
+    return true;
+}
+
 HBITMAP LoadZoneBitmap(HINSTANCE& instance) {
-    return LoadFileBitmap(instance, Ui().ZoneName.get());
+    UiState& ui = Ui();
+    if (ui.hReadyZone != nullptr && ReadyZoneCurrent())
+        return std::exchange(ui.hReadyZone, nullptr);
+    return LoadFileBitmap(instance, ui.ZoneName.get());
 }
 
 bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int green, int blue) {
     UiState& ui = Ui();
+    // The marked picture made ready, taken when this load is the marking it was made for.
+    HBITMAP readyMarked = nullptr;
+    HBITMAP readyDrawn = nullptr;
+    const int wanted[3] = {red, green, blue};
+    if (ui.hReadyMarked != nullptr && std::equal(wanted, wanted + 3, ui.iReadyColour) &&
+        name != nullptr && !ui.UnmarkedPictureFile.empty() &&
+        BitmapFileOf(name) == ui.UnmarkedPictureFile &&
+        FileVersion(ui.UnmarkedPictureFile) == ui.UnmarkedPictureVersion && ReadyZoneCurrent()) {
+        readyMarked = std::exchange(ui.hReadyMarked, nullptr);
+        readyDrawn = std::exchange(ui.hReadyDrawn, nullptr);
+    }
+    ReleaseDrawnCopy();
     if (ui.hPictureDC != nullptr) {
         DeleteDC(ui.hPictureDC);
         ui.hPictureDC = nullptr;
@@ -115,8 +261,14 @@ bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int g
 
     HBITMAP bitmap = nullptr;
     bool loaded = false;
-    if (zoneWanted && ui.hPictureBitmap != nullptr && !version.empty() &&
-        file == ui.UnmarkedPictureFile && version == ui.UnmarkedPictureVersion) {
+    bool readyUsed = false;
+    if (readyMarked != nullptr) {
+        if (ui.hPictureBitmap != nullptr) DeleteObject(ui.hPictureBitmap);
+        bitmap = readyMarked;
+        loaded = true;
+        readyUsed = true;
+    } else if (zoneWanted && ui.hPictureBitmap != nullptr && !version.empty() &&
+               file == ui.UnmarkedPictureFile && version == ui.UnmarkedPictureVersion) {
         // The question's picture is on screen unmarked, as the feedback after
         // a click or a typed answer finds it: mark that one.
         bitmap = ui.hPictureBitmap;
@@ -138,7 +290,12 @@ bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int g
     ui.UnmarkedPictureVersion.clear();
 
     // The zone is marked through the bitmap's rows while it is in no device context.
-    const bool marked = loaded && zoneWanted && MarkZone(instance, bitmap, red, green, blue);
+    bool marked = readyUsed;
+    if (readyUsed) {
+        ui.bRedrawPicture = true;
+    } else {
+        marked = loaded && zoneWanted && MarkZone(instance, bitmap, red, green, blue);
+    }
     if (loaded && !builtIn && !marked) {
         ui.UnmarkedPictureFile = file;
         ui.UnmarkedPictureVersion = version;
@@ -147,6 +304,7 @@ bool LoadNewPicture(const char* name, HWND&, HINSTANCE& instance, int red, int g
     ui.hPictureBitmap = bitmap;
     ui.hPictureDC = CreateCompatibleDC(nullptr);
     SelectObject(ui.hPictureDC, bitmap);
+    if (readyDrawn != nullptr) InstallDrawnCopy(readyDrawn);
     return loaded;
 }
 
@@ -168,7 +326,17 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
     ui.iPictureHeight = drawnHeight;
     ui.iPictureLeft = left;
 
-    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, ui.hPictureDC, 0, 0,
+    // A shrunk picture comes from its drawn-size copy, copied pixel for
+    // pixel; only when no copy can be made does the system scale it.
+    HDC source = ui.hPictureDC;
+    if (drawnWidth != pictureWidth || drawnHeight != pictureHeight) {
+        if (HDC copy = DrawnCopy(drawnWidth, drawnHeight); copy != nullptr) {
+            source = copy;
+            pictureWidth = drawnWidth;
+            pictureHeight = drawnHeight;
+        }
+    }
+    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, source, 0, 0,
                             pictureWidth, pictureHeight, SRCCOPY) != FALSE;
     RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
     FrameRect(dc, &frame, ui.brFrame);

@@ -1,7 +1,8 @@
 // The picture in the upper part of the main window: loading a question's
 // bitmap or a built-in one, marking the answer zone on it, drawing it scaled
 // and framed, and the rectangle test that tells whether a repaint touches it.
-// The loaded picture lives in Ui().hPictureBitmap and Ui().hPictureDC.
+// The loaded picture lives in Ui().hPictureBitmap and Ui().hPictureDC, its
+// drawn-size copy in Ui().hDrawnBitmap and Ui().hDrawnDC.
 #pragma once
 
 #include "platform/WinApi.h"
@@ -16,15 +17,30 @@ bool LoadNewPicture(const char* name, HWND& hwnd, HINSTANCE& instance, int red, 
                     int blue);
 
 // The zone bitmap that Ui().ZoneName names (BMP, PNG or JPEG), found as
-// pictures are found; null when there is none or it cannot be loaded. The
-// caller deletes it.
+// pictures are found; the one made ready by PrepareFeedbackPicture when the
+// file has not changed since. Null when there is none or it cannot be
+// loaded. The caller deletes it.
 HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 
 // Draws the loaded picture into a client area of width x height, at its own
 // size or shrunk to fit, centred, 10 pixels from the top, framed with
 // brFrame; records where in iPictureLeft, iPictureWidth, iPictureHeight.
-// False when the copy fails (the frame is drawn all the same) or nothing is loaded.
+// A shrunk picture is drawn from a copy at the drawn size, made by the
+// resampler when that size or the picture changes, so that a repaint only
+// copies pixels. False when the copy fails (the frame is drawn all the same)
+// or nothing is loaded.
 bool DisplayPicture(HWND& hwnd, HINSTANCE& instance, int width, int height);
+
+// Frees the drawn-size copy of the picture, if one is held, and the
+// feedback's picture made ready, if any.
+void ReleaseDrawnCopy();
+
+// Work for an empty message queue: while a question whose feedback marks a
+// zone is on screen with its picture unmarked, loads the zone and makes the
+// marked picture and its drawn-size copy, once per picture, so that the
+// feedback swaps them in (LoadNewPicture) and the zone click takes the zone
+// (LoadZoneBitmap). True when it did that work.
+bool PrepareFeedbackPicture();
 
 // True when a's left or right edge lies within b's horizontal extent and a's
 // top or bottom edge within b's vertical extent, bounds included.

@@ -273,7 +273,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         OpenCommandLineFile(Ui().hwndMain, commandLine);
     }
     // 0 is the quit message; -1 an error of the queue, which ends the loop as well.
-    while (result > 0 && (result = GetMessageA(&msg, nullptr, 0, 0)) > 0) RunMessage(msg);
+    // Before it waits, the loop makes the next feedback's picture ready while
+    // no message is waiting.
+    while (result > 0) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) PrepareFeedbackPicture();
+        if ((result = GetMessageA(&msg, nullptr, 0, 0)) <= 0) break;
+        RunMessage(msg);
+    }
     if (Ui().hTextAreaFont != nullptr) DeleteObject(Ui().hTextAreaFont);
     return result == 0 ? static_cast<int>(msg.wParam) : kStartFailedExitCode;
 }

@@ -68,6 +68,23 @@ struct UiState {
     int iTextBoxHeight = 0;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
+    // The picture scaled to the size it was last drawn at, in its own device
+    // context, so that a repaint copies pixels and scales nothing; null until
+    // the picture is drawn shrunk, and again whenever the picture changes.
+    HBITMAP hDrawnBitmap = nullptr;
+    HDC hDrawnDC = nullptr;
+    // The feedback's picture made ready while the learner thinks, for the
+    // picture held unmarked: the zone bitmap (file ReadyZoneFile at version
+    // ReadyZoneVersion), the picture marked with it in the colour
+    // iReadyColour, and that marked picture at the drawn size. Null when none
+    // is ready; bReadyTried once it was tried for the picture on screen.
+    HBITMAP hReadyZone = nullptr;
+    HBITMAP hReadyMarked = nullptr;
+    HBITMAP hReadyDrawn = nullptr;
+    std::string ReadyZoneFile;
+    std::string ReadyZoneVersion;
+    int iReadyColour[3] = {0, 0, 0};
+    bool bReadyTried = false;
     // The file hPictureBitmap was decoded from and that file's version
     // (FileVersion), while the picture is held unmarked; empty otherwise.
     // Marking the same picture then needs no second decode.

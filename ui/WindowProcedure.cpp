@@ -297,6 +297,7 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             }
             return 0;
         case WM_DESTROY:
+            ReleaseDrawnCopy();
             if (ui.hPictureDC != nullptr) {
                 DeleteDC(ui.hPictureDC);
                 ui.hPictureDC = nullptr;

@@ -1,9 +1,11 @@
 // Times LoadNewPicture with zone marking on a 4000 x 3000 picture whose zone
 // covers a quarter of it, without zone, and from a 12-megapixel JPEG; each
 // beside its floor, the time to read the same files from the page cache. Also
-// DisplayPicture into an 800 x 600 client area, a zone click through the
-// program's loop until the feedback is painted (with the peak memory above
-// the resident size before the click), and hostile files that must decode
+// DisplayPicture into an 800 x 600 client area, the resampler alone, a zone
+// click through the program's loop until the feedback is painted (with the
+// peak memory above the resident size before the click), a repaint of the
+// whole client area, Enter on the feedback until the next question's picture
+// is on screen, and hostile files that must decode
 // or fail quickly. Runs on Qt's offscreen platform unless another is chosen.
 #include <benchmark/benchmark.h>
 
@@ -23,6 +25,7 @@
 
 #include "bench/ui/BenchPictures.h"
 #include "platform/PictureFile.h"
+#include "platform/Resample.h"
 #include "platform/WinApi.h"
 #include "platform/qt/TestSeams.h"
 #include "tests/support/PictureFixtures.h"
@@ -197,6 +200,26 @@ void BM_DisplayPicture800x600(benchmark::State& state) {
 }
 BENCHMARK(BM_DisplayPicture800x600)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// The resampler alone: a 12-megapixel 32-bit picture to 800 x 600, on one core.
+void BM_Resample12MpTo800x600(benchmark::State& state) {
+    std::vector<std::uint32_t> picture(static_cast<std::size_t>(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x)
+            picture[static_cast<std::size_t>(y) * kWidth + x] =
+                0xFF000000u | (x % 256) | ((y % 256) << 8) | (((x + y) % 256) << 16);
+    }
+    std::vector<std::uint32_t> drawn(800 * 600);
+    const PixelPlane source{reinterpret_cast<const unsigned char*>(picture.data()), kWidth * 4,
+                            kWidth, kHeight, 4};
+    for (auto _ : state) {
+        bool made = Resample(source, drawn.data(), 800, 600, 800 * 4);
+        if (!made) state.SkipWithError("the resampler refused");
+        benchmark::DoNotOptimize(drawn.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Resample12MpTo800x600)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 // Floors: the same files read from the page cache into new buffers, as a
 // loader that holds the file whole must.
 void BM_FloorReadPicture(benchmark::State& state) {
@@ -325,35 +348,50 @@ BENCHMARK_CAPTURE(BM_HostileFile, jpeg64mp, "jpeg64mp")
 // The program itself: a zone question on the 4000 x 3000 picture, a click on
 // the picture, and the loop run until the feedback is painted on the canvas.
 // Reports the peak resident memory above the resident size before the click.
-void BM_ZoneClickToPaintedFeedback(benchmark::State& state) {
-    Fixture& f = Shared();
-    auto pump = [] {
-        for (;;) {
-            quillfin::testing::ProcessEvents();
-            MSG msg{};
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-            RunMessage(msg);
-        }
-    };
-    static bool started = false;
-    if (!started) {
-        started = true;
-        quillfin::testing::ResetPlatform();
-        ResetUiState();
-        quillfin::testing::ScriptDialogs(true);
-        if (!StartQuillfin(nullptr, SW_SHOWNORMAL)) state.SkipWithError("no main window");
-        quillfin::testing::ResizeClient(Ui().hwndMain, 800, 600);
-        pump();
-        std::string quiz = (f.folder / "click.txt").string();
-        std::ofstream(quiz, std::ios::binary)
-            << "\xa4Q \"Click the red quarter.\"\r\n\xa4P \"" << f.picture << "\"\r\n\xa4"
-            << "A\r\n\xa4Z \"" << f.zone << "\"\r\n\xa4"
-            << "F zc red\r\n\xa4"
-            << "E\r\n";
-        quillfin::testing::PushFileDialogAnswer(quiz);
-        quillfin::testing::ChooseMenuItem(Ui().hwndMain, kCmdNewRound);
-        pump();
+void Pump() {
+    for (;;) {
+        quillfin::testing::ProcessEvents();
+        MSG msg{};
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+        RunMessage(msg);
     }
+}
+
+// Starts the program once, in an 800 x 600 client area, on a round of zone
+// questions on the 4000 x 3000 picture. False when it could not.
+bool StartOnZoneQuestions() {
+    static int started = 0;
+    if (started != 0) return started > 0;
+    Fixture& f = Shared();
+    started = -1;
+    quillfin::testing::ResetPlatform();
+    ResetUiState();
+    quillfin::testing::ScriptDialogs(true);
+    if (!StartQuillfin(nullptr, SW_SHOWNORMAL)) return false;
+    quillfin::testing::ResizeClient(Ui().hwndMain, 800, 600);
+    Pump();
+    std::string quiz = (f.folder / "click.txt").string();
+    std::ofstream file(quiz, std::ios::binary);
+    for (int i = 0; i < 2000; ++i) {
+        file << "\xa4Q \"Click the red quarter (" << i << ").\"\r\n\xa4P \"" << f.picture
+             << "\"\r\n\xa4"
+             << "A\r\n\xa4Z \"" << f.zone << "\"\r\n\xa4"
+             << "F zc red\r\n\xa4"
+             << "E\r\n";
+    }
+    file.close();
+    quillfin::testing::PushFileDialogAnswer(quiz);
+    quillfin::testing::ChooseMenuItem(Ui().hwndMain, kCmdNewRound);
+    Pump();
+    started = Ui().QuizState == kQuizAwaitZoneClick ? 1 : -1;
+    return started > 0;
+}
+
+// `ready`: the loop found the queue empty before the click and made the
+// feedback's picture ready, as the program's loop does while the learner thinks.
+void BM_ZoneClickToPaintedFeedback(benchmark::State& state, bool ready) {
+    auto pump = Pump;
+    if (!StartOnZoneQuestions()) state.SkipWithError("no zone question on screen");
     long peakKb = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -367,6 +405,10 @@ void BM_ZoneClickToPaintedFeedback(benchmark::State& state) {
         pump();
         if (Ui().QuizState != kQuizAwaitZoneClick) {
             state.SkipWithError("no zone question on screen");
+            break;
+        }
+        if (ready && !PrepareFeedbackPicture()) {
+            state.SkipWithError("the feedback's picture was not made ready");
             break;
         }
         const long before = StatusKb("VmRSS:");
@@ -387,7 +429,50 @@ void BM_ZoneClickToPaintedFeedback(benchmark::State& state) {
     state.counters["peak_MB_above_before"] = static_cast<double>(peakKb) / 1024.0;
     state.counters["full_copy_MB"] = kWidth * kHeight * 4.0 / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_ZoneClickToPaintedFeedback)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ZoneClickToPaintedFeedback, notReady, false)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+BENCHMARK_CAPTURE(BM_ZoneClickToPaintedFeedback, ready, true)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
+// The whole 800 x 600 client area uncovered while the 4000 x 3000 picture of
+// a zone question (or its feedback) is on screen, and the loop run until it
+// is painted again.
+void BM_RepaintClientArea800x600(benchmark::State& state) {
+    if (!StartOnZoneQuestions()) state.SkipWithError("no zone question on screen");
+    const RECT whole{0, 0, 800, 600};
+    for (auto _ : state) {
+        quillfin::testing::ExposeClientPart(Ui().hwndMain, whole);
+        Pump();
+    }
+}
+BENCHMARK(BM_RepaintClientArea800x600)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Enter on the feedback of a zone question until the next question's picture
+// is on screen: both files decoded, the drawn copy made and painted.
+void BM_NextQuestionPictureOnScreen(benchmark::State& state) {
+    if (!StartOnZoneQuestions()) state.SkipWithError("no zone question on screen");
+    for (auto _ : state) {
+        state.PauseTiming();
+        quillfin::testing::Click(Ui().hwndMain, Ui().iPictureLeft + 20, 30);
+        Pump();
+        if (Ui().QuizState != kQuizFeedbackCorrect) {
+            state.SkipWithError("the click was not taken as right");
+            break;
+        }
+        state.ResumeTiming();
+
+        quillfin::testing::TypeKeys(Ui().hwndMain, "\r");
+        Pump();
+
+        if (Ui().QuizState != kQuizAwaitZoneClick) {
+            state.SkipWithError("no next question on screen");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_NextQuestionPictureOnScreen)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

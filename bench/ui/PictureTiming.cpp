@@ -1,11 +1,13 @@
 // Times the Windows program's picture work where Google Benchmark is not at
 // hand: LoadNewPicture of a 4000 x 3000 BMP with its zone marked and without,
-// and a zone click on that picture through the program's own loop until the
+// the resampler taking such a picture to 800 x 600, a repaint from the
+// drawn-size copy, and a zone click on that picture through the program's own loop until the
 // feedback is painted. Prints the median and the range of each over a number
 // of runs, and each case's floor, reading the same files. Run it under Wine
 // or on Windows: quillfin_picture_timing.exe [runs] [folder].
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "bench/ui/BenchPictures.h"
+#include "platform/Resample.h"
 #include "platform/WinApi.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
@@ -90,6 +93,15 @@ int main(int argc, char** argv) {
          [&] { return LoadNewPicture(shown.c_str(), ui.hwndMain, ui.hAppInstance, 255, 0, 0); });
     Time("LoadNewPicture without zone", runs,
          [&] { return LoadNewPicture(shown.c_str(), ui.hwndMain, ui.hAppInstance, -1, -1, -1); });
+
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bench::kWidth) * bench::kHeight);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+    std::vector<std::uint32_t> drawn(800 * 600);
+    const PixelPlane plane{reinterpret_cast<const unsigned char*>(pixels.data()), bench::kWidth * 4,
+                           bench::kWidth, bench::kHeight, 4};
+    Time("Resample 12 MP to 800 x 600", runs,
+         [&] { return Resample(plane, drawn.data(), 800, 600, 800 * 4); });
 
     Time("DisplayPicture into 800 x 600", runs,
          [&] { return DisplayPicture(ui.hwndMain, ui.hAppInstance, 800, 600); });

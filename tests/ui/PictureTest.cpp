@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -461,3 +462,95 @@ TEST_F(Picture, ZoneNamesWrittenOnWindowsAreFoundBesideTheQuestionFile) {
 }
 
 }  // namespace
+
+// A shrunk picture is drawn from an area-averaged copy at the drawn size,
+// remade when that size changes and when the picture is marked in place.
+TEST_F(Picture, ShrunkPictureIsAveragedAndFollowsSizeAndMarking) {
+    // Columns of a, b, b: every three columns average to (50, 80, 110).
+    const COLORREF a = RGB(30, 60, 90), b = RGB(60, 90, 120);
+    std::string wide =
+        dir.Write("wide.bmp", Bmp24(1200, 300, [&](int x, int) { return x % 3 == 0 ? a : b; }));
+    SetZone(SolidBmp24(1200, 300, kZoneColour));
+    auto near = [](COLORREF got, int red, int green, int blue) {
+        return std::abs(GetRValue(got) - red) <= 1 && std::abs(GetGValue(got) - green) <= 1 &&
+               std::abs(GetBValue(got) - blue) <= 1;
+    };
+    struct Step {
+        int clientWidth;  // the client is 467 high: 300 rows of room
+        bool marked;
+        int width;
+        int red, green, blue;
+    };
+    ASSERT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, -1, -1, -1));
+    for (Step s : {Step{422, false, 400, 50, 80, 110}, Step{222, false, 200, 50, 80, 110},
+                   Step{222, true, 200, 37, 60, 82}}) {
+        SCOPED_TRACE(std::to_string(s.clientWidth) + (s.marked ? " marked" : ""));
+        if (s.marked) {
+            ASSERT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, GetRValue(kZoneColour),
+                                       GetGValue(kZoneColour), GetBValue(kZoneColour)));
+            EXPECT_EQ(At(0, 0), RGB(22, 45, 67));  // the full picture is marked exactly
+        }
+        qt::ResizeClient(hwnd, s.clientWidth, 467);
+        ASSERT_TRUE(DisplayPicture(hwnd, instance, s.clientWidth, 467));
+        ASSERT_EQ(Ui().iPictureWidth, s.width);
+        QImage canvas = qt::ClientCanvas(hwnd);
+        for (int x : {1, s.width / 2, s.width - 2}) {
+            const QRgb p = canvas.pixel(Ui().iPictureLeft + x, 10 + Ui().iPictureHeight / 2);
+            EXPECT_TRUE(near(RGB(qRed(p), qGreen(p), qBlue(p)), s.red, s.green, s.blue))
+                << x << ": " << qRed(p) << "," << qGreen(p) << "," << qBlue(p);
+        }
+    }
+}
+
+// The feedback's picture made ready while the question waits shows the same
+// pixels as marking at the answer does, full size and drawn; a zone file
+// changed after it was made ready is read again.
+TEST_F(Picture, FeedbackMadeReadyEqualsMarkingAtTheAnswer) {
+    std::string wide = dir.Write(
+        "wide.bmp", Bmp24(1200, 300, [](int x, int y) { return RGB(x % 256, y % 256, 99); }));
+    const std::string half =
+        Bmp24(1200, 300, [](int x, int) { return x < 500 ? kZoneColour : RGB(0, 0, 0); });
+    const std::string whole = Bmp24(1200, 300, [](int, int) { return kZoneColour; });
+    std::string quiz = dir.Write("quiz.txt",
+                                 "\xa4Q \"Where?\"\r\n\xa4P \"wide.bmp\"\r\n\xa4"
+                                 "A\r\n\xa4Z \"zone.bmp\"\r\n\xa4"
+                                 "F zc red\r\n\xa4"
+                                 "E\r\n");
+    ASSERT_TRUE(Ui().CurrentQuestion.GetQuestion(quiz.c_str(), 1));
+    Ui().PictureName.reset(new char[wide.size() + 1]);
+    std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, Ui().PictureName.get());
+    qt::ResizeClient(hwnd, 422, 467);
+    // The question on screen, made ready or not, then the zone click's loads.
+    auto answer = [&](bool prepare, const std::string& zoneBefore,
+                      const std::string& zoneAtAnswer) {
+        SetZone(zoneBefore);
+        Ui().QuizState = kQuizAwaitZoneClick;
+        EXPECT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, -1, -1, -1));
+        EXPECT_TRUE(DisplayPicture(hwnd, instance, 422, 467));
+        if (prepare) {
+            EXPECT_TRUE(PrepareFeedbackPicture());
+            EXPECT_FALSE(PrepareFeedbackPicture());  // once per picture
+        }
+        if (zoneAtAnswer != zoneBefore) SetZone(zoneAtAnswer);
+        Ui().hZoneBitmap = LoadZoneBitmap(instance);
+        EXPECT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, 255, 0, 0));
+        DeleteObject(Ui().hZoneBitmap);
+        Ui().hZoneBitmap = nullptr;
+        EXPECT_TRUE(DisplayPicture(hwnd, instance, 422, 467));
+        std::vector<COLORREF> pixels;
+        for (int x = 0; x < 1200; x += 7) pixels.push_back(At(x, x % 300));
+        QImage canvas = qt::ClientCanvas(hwnd);
+        for (int x = 1; x < Ui().iPictureWidth - 1; x += 3)
+            pixels.push_back(canvas.pixel(Ui().iPictureLeft + x, 10 + x % 99) & 0xFFFFFFu);
+        return pixels;
+    };
+    Ui().QuizState = kQuizFeedbackCorrect;  // no question waits: nothing to make ready
+    ASSERT_TRUE(LoadNewPicture(wide.c_str(), hwnd, instance, -1, -1, -1));
+    EXPECT_FALSE(PrepareFeedbackPicture());
+
+    const auto marked = answer(false, half, half);
+    EXPECT_EQ(answer(true, half, half), marked);
+    const auto markedWhole = answer(false, whole, whole);
+    EXPECT_NE(markedWhole, marked);
+    EXPECT_EQ(answer(true, half, whole), markedWhole);
+}
