@@ -5,12 +5,16 @@
 // `--mark=ZONE,RED,GREEN,BLUE,FLAGS` before a name shows that picture as the
 // feedback to a zone question does: loaded by the program with the zone
 // marked (-1 for any component; FLAGS the question's flag bits).
+// `--scale=W,H` before a name shows that picture scaled to W x H as the
+// program draws it (its drawn-size copy); `--system=W,H` scaled by the
+// system's StretchBlt instead, for comparison.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/DibRows.h"
 #include "platform/PictureFile.h"
 #include "platform/WinApi.h"
 #include "ui/Picture.h"
@@ -43,18 +47,54 @@ HBITMAP MarkedPicture(const char* mark, const char* name) {
     return bitmap;
 }
 
+// `name` loaded and scaled to the size in `size` ("W,H"): by the program's
+// resampler, or by the system's StretchBlt when `system`. Null on failure.
+HBITMAP ScaledPicture(const char* size, const char* name, bool system) {
+    int width = 0, height = 0;
+    if (std::sscanf(size, "%d,%d", &width, &height) != 2 || width < 1 || height < 1) return nullptr;
+    HBITMAP picture = LoadPictureFile(nullptr, name);
+    if (picture == nullptr) return nullptr;
+    HBITMAP scaled = nullptr;
+    if (!system) {
+        scaled = ScaledCopy(picture, width, height);
+    } else if ((scaled = NewTopDownBitmap(width, height, nullptr)) != nullptr) {
+        BITMAP full{};
+        GetObjectA(picture, sizeof(full), &full);
+        HDC from = CreateCompatibleDC(nullptr);
+        HDC to = CreateCompatibleDC(nullptr);
+        SelectObject(from, picture);
+        SelectObject(to, scaled);
+        StretchBlt(to, 0, 0, width, height, from, 0, 0, full.bmWidth,
+                   full.bmHeight < 0 ? -full.bmHeight : full.bmHeight, SRCCOPY);
+        DeleteDC(from);
+        DeleteDC(to);
+    }
+    DeleteObject(picture);
+    return scaled;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* mark = nullptr;
+    const char* scale = nullptr;
+    bool system = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--mark=", 7) == 0) {
             mark = argv[i] + 7;
             continue;
         }
-        HBITMAP bitmap =
-            mark != nullptr ? MarkedPicture(mark, argv[i]) : LoadPictureFile(nullptr, argv[i]);
+        if (std::strncmp(argv[i], "--scale=", 8) == 0 ||
+            std::strncmp(argv[i], "--system=", 9) == 0) {
+            system = argv[i][2] == 's' && argv[i][3] == 'y';
+            scale = std::strchr(argv[i], '=') + 1;
+            continue;
+        }
+        HBITMAP bitmap = mark != nullptr    ? MarkedPicture(mark, argv[i])
+                         : scale != nullptr ? ScaledPicture(scale, argv[i], system)
+                                            : LoadPictureFile(nullptr, argv[i]);
         mark = nullptr;
+        scale = nullptr;
         BITMAP size{};
         if (bitmap == nullptr || GetObjectA(bitmap, sizeof(size), &size) == 0) {
             std::printf("%s none\n", argv[i]);

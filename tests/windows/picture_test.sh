@@ -55,6 +55,25 @@ marked="--mark=zone1.bmp,255,0,0,5 marked-1-pal8.bmp --mark=zone1.bmp,255,-1,-1,
     --mark=zone1.bmp,255,0,0,7 marked-1-rgb24.bmp --mark=zone1.bmp,-1,-1,0,1 marked-1-palette.png
     --mark=zone24.bmp,0,255,0,5 marked-24-pal8.bmp --mark=zone24.bmp,0,255,0,0 marked-24-pal8-37.bmp
     --mark=zone24.bmp,-1,255,-1,2 marked-24-rgb24.bmp --mark=zone24.bmp,0,255,0,7 marked-24-palette.png"
+# Scaling as the program draws pictures: a photo-like picture and a line
+# drawing, BMP and 8-bit PNG, shrunk to 1/3 and 1/7 and enlarged 2x by the
+# program's resampler (`--scale`), and by the system's StretchBlt
+# (`--system`) to show what the platforms' own scaling would make of them.
+convert -size 210x147 -seed 7 plasma:orange-navy -blur 0x1 -type truecolor bmp3:photo.bmp
+convert photo.bmp png8:photo8.png
+convert -size 210x147 xc:white -fill none -stroke black -draw "line 0,0 209,146" \
+    -draw "circle 105,73 105,20" -stroke red -draw "line 0,140 209,5" -draw "rectangle 20,20 60,50" \
+    -type truecolor bmp3:lines.bmp
+convert lines.bmp png8:lines8.png
+scaled=""
+for f in photo.bmp photo8.png lines.bmp lines8.png; do
+    for way in scale system; do
+        for size in third:70,49 seventh:30,21 double:420,294; do
+            cp "$f" "$way-${size%%:*}-$f"
+            scaled="$scaled --$way=${size#*:} $way-${size%%:*}-$f"
+        done
+    done
+done
 head -c 40 rgb.png >cut.png
 printf 'BM not a bitmap' >junk.bmp
 exact="rgb.png alpha.png palette.png grey.png pal8.bmp pal8-37.bmp rgb24.bmp cut.png junk.bmp"
@@ -62,9 +81,9 @@ exact="rgb.png alpha.png palette.png grey.png pal8.bmp pal8-37.bmp rgb24.bmp cut
 deep="grey16.png"
 photos="grey.jpg colour.jpg orient1.jpg orient2.jpg orient3.jpg orient4.jpg orient5.jpg orient6.jpg orient7.jpg orient8.jpg"
 
-"$linux" $exact $deep $photos $marked >linux.txt || Fail "the Linux probe failed"
+"$linux" $exact $deep $photos $marked $scaled >linux.txt || Fail "the Linux probe failed"
 StartWine
-"$WINE" "$exe" $exact $deep $photos $marked 2>/dev/null | tr -d '\r' >windows.txt ||
+"$WINE" "$exe" $exact $deep $photos $marked $scaled 2>/dev/null | tr -d '\r' >windows.txt ||
     Fail "the Windows probe failed"
 # The marked pictures must show the zone: each differs from the picture unmarked.
 for f in pal8.bmp pal8-37.bmp rgb24.bmp palette.png; do
@@ -119,6 +138,31 @@ print(len(d), "components, first (index, Linux, Windows):", d[:4])' "$(echo "$l"
             fi ;;
     esac
 done
+# Scaled pictures: the program's own scaling must give the same pixels on both
+# builds (mean difference per component at most 0.5); the system's is shown.
+python3 - linux.txt windows.txt $(echo "$scaled" | tr ' ' '\n' | grep -v '^--') <<'PY' || status=1
+import sys
+def read(path):
+    lines = open(path).read().split('\n')
+    return {l.split(' ')[0]: (l, lines[i + 1]) for i, l in enumerate(lines[:-1]) if ' ' in l}
+linux, windows = read(sys.argv[1]), read(sys.argv[2])
+failed = False
+for name in sys.argv[3:]:
+    l, w = linux.get(name), windows.get(name)
+    if l is None or w is None or l[0] != w[0] or len(l[1]) != len(w[1]) or not l[1]:
+        print('picture formats across the builds: %s sizes differ: %r / %r' % (name, l and l[0], w and w[0]))
+        failed = True
+        continue
+    a, b = bytes.fromhex(l[1]), bytes.fromhex(w[1])
+    mean = sum(abs(x - y) for x, y in zip(a, b)) / len(a)
+    largest = max(abs(x - y) for x, y in zip(a, b))
+    print('picture formats across the builds: %s %s mean difference %.3f, largest %d'
+          % (name, l[0].split(' ', 1)[1], mean, largest))
+    if name.startswith('scale-') and mean > 0.5:
+        print("picture formats across the builds: %s: the program's scaling differs between the builds" % name)
+        failed = True
+sys.exit(1 if failed else 0)
+PY
 # The orientations: 5 to 8 swap the sides; each must differ from the stored picture but 1.
 for o in 5 6 7 8; do
     grep -q "^orient$o.jpg 17 33$" windows.txt || { echo "$TEST_NAME: orientation $o not turned"; status=1; }
