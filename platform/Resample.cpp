@@ -115,6 +115,32 @@ void ScaleRow(const std::uint32_t* sums, const AxisTaps& across, std::uint32_t* 
     }
 }
 
+// The vertical pass of one output row: each byte of the row, weighted over
+// the `count` source rows from `first` on, carried to 8 fraction bits. Whole
+// rows at once, so the loops vectorise; bytes and weights both fit 16 bits,
+// which lets them multiply 16-bit lanes into 32-bit sums. Where the compiler
+// can, it also makes a copy for wider vector units, chosen at run time.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void VerticalSums(const PixelPlane& source, int first, int count, const std::uint32_t* w,
+                  std::size_t rowBytes, std::uint32_t* sum) {
+    {
+        const unsigned char* in = source.top + first * source.stride;
+        const auto weight = static_cast<std::uint16_t>(w[0]);
+        for (std::size_t k = 0; k < rowBytes; ++k)
+            sum[k] = static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k]) * weight);
+    }
+    for (int t = 1; t < count; ++t) {
+        const unsigned char* in = source.top + (first + t) * source.stride;
+        const auto weight = static_cast<std::uint16_t>(w[t]);
+        for (std::size_t k = 0; k < rowBytes; ++k)
+            sum[k] += static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k])) * weight;
+    }
+    constexpr std::uint32_t kCarryHalf = 1u << (kCarryShift - 1);
+    for (std::size_t k = 0; k < rowBytes; ++k) sum[k] = (sum[k] + kCarryHalf) >> kCarryShift;
+}
+
 }  // namespace
 
 bool Resample(const PixelPlane& source, std::uint32_t* target, int width, int height,
@@ -129,28 +155,10 @@ bool Resample(const PixelPlane& source, std::uint32_t* target, int width, int he
     std::vector<std::uint32_t> sums(rowBytes);
     auto* out = reinterpret_cast<unsigned char*>(target);
     for (int y = 0; y < height; ++y) {
-        // Vertical pass: each byte of the row, weighted over the source rows
-        // this output row reads. Whole rows at once, so the loop vectorises;
-        // bytes and weights both fit 16 bits, which lets it multiply 16-bit
-        // lanes into 32-bit sums without wider instructions.
-        const std::uint32_t* w = down.WeightsOf(y);
-        const int first = down.first[static_cast<std::size_t>(y)];
-        const int count = down.count[static_cast<std::size_t>(y)];
-        std::uint32_t* sum = sums.data();
-        {
-            const unsigned char* in = source.top + first * source.stride;
-            const auto weight = static_cast<std::uint16_t>(w[0]);
-            for (std::size_t k = 0; k < rowBytes; ++k)
-                sum[k] = static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k]) * weight);
-        }
-        for (int t = 1; t < count; ++t) {
-            const unsigned char* in = source.top + (first + t) * source.stride;
-            const auto weight = static_cast<std::uint16_t>(w[t]);
-            for (std::size_t k = 0; k < rowBytes; ++k)
-                sum[k] += static_cast<std::uint32_t>(static_cast<std::uint16_t>(in[k])) * weight;
-        }
-        constexpr std::uint32_t kCarryHalf = 1u << (kCarryShift - 1);
-        for (std::size_t k = 0; k < rowBytes; ++k) sum[k] = (sum[k] + kCarryHalf) >> kCarryShift;
+        VerticalSums(source, down.first[static_cast<std::size_t>(y)],
+                     down.count[static_cast<std::size_t>(y)], down.WeightsOf(y), rowBytes,
+                     sums.data());
+        const std::uint32_t* sum = sums.data();
         auto* row = reinterpret_cast<std::uint32_t*>(out + y * targetStride);
         if (source.bytesPerPixel == 4)
             ScaleRow<4>(sum, across, row, width);
