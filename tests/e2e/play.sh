@@ -219,7 +219,7 @@ BoxSays() {
             missing=""
             for line in "$@"; do grep -qxF -- "$line" <<<"$text" || missing=$line; done
             [ -z "$missing" ] && return 0
-            sleep 0.1
+            sleep 0.1 # between the looks of a wait with a deadline
         done
     done
     Fail "the box does not say \"$missing\"; the clipboard holds: ${text:-nothing}"
@@ -595,7 +595,7 @@ WaitForKeptRound() {
     local want="$1" seconds="$2" _
     for _ in $(seq 1 $((seconds * 10))); do
         if [ "$want" = gone ]; then [ -z "$(KeptRound)" ] && return 0; else [ -n "$(KeptRound)" ] && return 0; fi
-        sleep 0.1
+        sleep 0.1 # between the looks of a wait with a deadline
     done
     return 1
 }
@@ -637,9 +637,10 @@ StepSaveAsksBeforeReplacing() {
     local dialog box
     dialog=$(WaitForWindow "Save As" 20) || exit 1
     WaitActive "$dialog"
-    sleep 0.3
+    WaitSteady "$dialog" "the dialog \"Save As\""
+    Remember "$dialog" "$WORK/before-typing.ppm" || Fail "no screenshot to compare with"
     TypeFast "$WORK/quiz/saved"
-    sleep 0.2
+    WaitChanged "$dialog" "$WORK/before-typing.ppm" "the name typed into the dialog \"Save As\""
     HoldKey Return
     box=$(WaitForWindow "Confirm Save As" 20) || exit 1
     WaitActive "$box"
