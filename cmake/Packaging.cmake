@@ -52,6 +52,35 @@ else()
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${doc}/examples)
     # The terms of use (Help > Terms) where Debian keeps every package's.
     install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright DESTINATION ${doc})
+
+    # The package's changelog and the manual pages, compressed as Debian
+    # wants them (gzip -9n: the same bytes from every build). The changelog's
+    # newest entry must name the project's version.
+    file(STRINGS ${PROJECT_SOURCE_DIR}/resources/changelog.Debian newest LIMIT_COUNT 1)
+    if(NOT newest MATCHES "^quillfin \\(${PROJECT_VERSION}\\) ")
+        message(FATAL_ERROR "resources/changelog.Debian: the newest entry is not version "
+                            "${PROJECT_VERSION}: ${newest}")
+    endif()
+    find_program(QUILLFIN_GZIP gzip REQUIRED)
+    set(compressed)
+    foreach(pair "changelog.Debian:changelog.gz" "man/quillfin.1:quillfin.1.gz"
+                 "man/quillfin-check.1:quillfin-check.1.gz")
+        string(REPLACE ":" ";" pair "${pair}")
+        list(GET pair 0 from)
+        list(GET pair 1 to)
+        add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/${to}
+                           COMMAND ${QUILLFIN_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/resources/${from}
+                                   > ${PROJECT_BINARY_DIR}/${to}
+                           DEPENDS ${PROJECT_SOURCE_DIR}/resources/${from} VERBATIM)
+        list(APPEND compressed ${PROJECT_BINARY_DIR}/${to})
+    endforeach()
+    add_custom_target(quillfin_compressed_docs ALL DEPENDS ${compressed})
+    install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${doc})
+    install(FILES ${PROJECT_BINARY_DIR}/quillfin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    if(TARGET quillfin-check)
+        install(FILES ${PROJECT_BINARY_DIR}/quillfin-check.1.gz
+                DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
 endif()
 
 set(CPACK_PACKAGE_NAME quillfin)

@@ -12,8 +12,9 @@ packages=(
   xclip
   fonts-dejavu-core fonts-liberation2
   # Packaging: the desktop's validators and MIME tool for the installed files,
-  # file for the package's library dependencies, unzip for the zip's test.
-  desktop-file-utils appstream shared-mime-info file unzip
+  # file for the package's library dependencies, unzip for the zip's test,
+  # lintian for the Debian package's checks.
+  desktop-file-utils appstream shared-mime-info file unzip lintian
 )
 if [ "${QUILLFIN_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

@@ -61,4 +61,11 @@ grep -aq 'qfile: "' "$share/mime/magic" || fail "the compiled magic lacks the ro
 [ -f "$share/doc/quillfin/help/Quillfin_help_v.1.00 beta.html" ] || fail "no help page"
 [ -f "$share/doc/quillfin/examples/first-quiz.txt" ] || fail "no examples"
 [ -f "$share/doc/quillfin/copyright" ] || fail "no terms of use beside the help"
-echo "install tree: entry, metainfo, icons ($found sizes), file type, help and examples in place"
+zcat "$share/doc/quillfin/changelog.gz" | head -n 1 | grep -q '^quillfin ([0-9.]*) ' ||
+    fail "no Debian changelog beside the help"
+for page in quillfin quillfin-check; do
+    [ "$page" = quillfin-check ] && [ ! -e "$prefix/bin/quillfin-check" ] && continue
+    zcat "$share/man/man1/$page.1.gz" 2>/dev/null | grep -q "^\.TH $(echo "$page" | tr a-z A-Z) 1" ||
+        fail "no manual page for $page"
+done
+echo "install tree: entry, metainfo, icons ($found sizes), file type, help, examples, changelog and manual pages in place"
