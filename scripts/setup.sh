@@ -14,6 +14,8 @@ packages=(
   # Packaging: the desktop's validators and MIME tool for the installed files,
   # file for the package's library dependencies, unzip for the zip's test.
   desktop-file-utils appstream shared-mime-info file unzip
+  # The checker's preview test: xmllint validates its page, Chromium renders it.
+  libxml2-utils chromium
 )
 if [ "${QUILLFIN_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)
