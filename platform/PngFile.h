@@ -8,9 +8,9 @@
 
 #include "platform/Resample.h"
 
-// zlib's levels run from 0 (stored) to 9 (smallest). Level 1 packs a photo
-// to within about a tenth of level 6's size in a third of its time, which
-// keeps a written preview well below the time its decoding takes.
+// zlib's levels run from 0 (stored) to 9 (smallest). Level 1 writes a photo
+// of 1600 x 1200 in about a fifth of the time of level 6, zlib's default,
+// for about a sixth more bytes, and a third of the bytes level 0 writes.
 constexpr int kPngFastLevel = 1;
 
 // Writes `pixels` (3 or 4 bytes each, blue, green, red; a fourth byte is
