@@ -55,7 +55,17 @@ std::string InFolder(const std::string& folder, const std::string& name) {
     return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
+bool Kept(const std::set<std::string>& kept, const std::string& path, std::string& error) {
+    std::error_code code;
+    if (!std::filesystem::exists(std::filesystem::path(path), code)) return false;
+    if (!kept.count(CanonicalName(path))) return false;
+    error = "it would replace " + CommandLineName(path) + ", a file of the quiz itself";
+    return true;
+}
+
+bool WriteTextFile(const std::set<std::string>& kept, const std::string& path,
+                   const std::string& text, std::string& error) {
+    if (Kept(kept, path, error)) return false;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
@@ -164,7 +174,13 @@ PreviewImage PreviewSet::ImageFor(const std::string& questionFile, const Questio
     image.kind = PreviewImage::Kind::Written;
     image.file = pngName;
     std::string error;
-    if (RenderPreview(key, InFolder(folder_, pngName), image, error)) {
+    const std::string path = InFolder(folder_, pngName);
+    if (Kept(kept_, path, error)) {
+        image = PreviewImage{};
+        image.kind = PreviewImage::Kind::Unwritten;
+        image.reason = error;
+        if (firstFailure_.empty()) firstFailure_ = error;
+    } else if (RenderPreview(key, path, image, error)) {
         ++written_;
     } else if (image.sourceWidth == 0) {
         // Decoded for the check, but not now: the file changed meanwhile or
@@ -179,6 +195,28 @@ PreviewImage PreviewSet::ImageFor(const std::string& questionFile, const Questio
     }
     made_.emplace(std::move(key), image);
     return image;
+}
+
+std::string CanonicalName(const std::string& path) {
+    std::error_code code;
+    const std::filesystem::path full = std::filesystem::weakly_canonical(path, code);
+    return code ? path : full.string();
+}
+
+std::set<std::string> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures) {
+    std::set<std::string> kept;
+    for (const FileCheck& check : checks) {
+        kept.insert(CanonicalName(check.path));
+        if (!check.questionFile.empty()) kept.insert(CanonicalName(check.questionFile));
+        for (const QuestionContent& q : check.contents) {
+            for (const auto* name : {&q.picture, &q.zone}) {
+                if (!*name) continue;
+                const PictureInfo& info = pictures.Get(check.path, **name);
+                if (!info.path.empty()) kept.insert(CanonicalName(info.path));
+            }
+        }
+    }
+    return kept;
 }
 
 bool WritePreview(const std::string& folder, const std::vector<FileCheck>& checks,
@@ -199,7 +237,8 @@ bool WritePreview(const std::string& folder, const std::vector<FileCheck>& check
     }
     const bool single = questionFiles == 1 && allReadable;
 
-    PreviewSet previews(folder);
+    const std::set<std::string> kept = KeptFiles(checks, pictures);
+    PreviewSet previews(folder, kept);
     std::set<std::string> stems = {kIndexPage};
     std::vector<IndexEntry> entries;
     for (const FileCheck& check : checks) {
@@ -225,10 +264,10 @@ bool WritePreview(const std::string& folder, const std::vector<FileCheck>& check
         }
         entry.page = (single ? std::string(kIndexPage) : stem) + ".html";
         const std::string page = QuestionFilePage(check, images, single ? "" : "index.html");
-        if (!WriteTextFile(InFolder(folder, entry.page), page, error)) return false;
+        if (!WriteTextFile(kept, InFolder(folder, entry.page), page, error)) return false;
         entries.push_back(entry);
     }
-    if (!single && !WriteTextFile(InFolder(folder, "index.html"), IndexPage(entries), error))
+    if (!single && !WriteTextFile(kept, InFolder(folder, "index.html"), IndexPage(entries), error))
         return false;
     if (!previews.FirstFailure().empty()) {
         error = previews.FirstFailure();

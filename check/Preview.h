@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -48,7 +49,9 @@ bool RenderPreview(const PreviewKey& key, const std::string& path, PreviewImage&
 // The previews of one run, each distinct one written once into `folder`.
 class PreviewSet {
 public:
-    explicit PreviewSet(std::string folder) : folder_(std::move(folder)) {}
+    // `kept`: the files a preview must not replace, as KeptFiles makes them.
+    PreviewSet(std::string folder, std::set<std::string> kept)
+        : folder_(std::move(folder)), kept_(std::move(kept)) {}
 
     // The image a page shows for question `q` of `questionFile`: the PNG
     // already made for the same key, else a new one named `pngName`.
@@ -62,14 +65,24 @@ public:
 
 private:
     std::string folder_;
+    std::set<std::string> kept_;
     std::string firstFailure_;
     std::map<PreviewKey, PreviewImage> made_;
     int written_ = 0;
 };
 
+// The files of the quiz itself, which a preview written into their folder
+// must not replace: the checked files and every picture and zone bitmap
+// their questions use, each as CanonicalName gives it.
+std::set<std::string> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures);
+
+// A file's full name with every link resolved, for comparing two names.
+std::string CanonicalName(const std::string& path);
+
 // Writes the pages of `checks` (made with their contents kept) and their
 // pictures into `folder`, created when missing; other files in it are left
-// alone and files of the same names replaced. A single question file gets
+// alone and files of the same names replaced, unless they belong to the quiz
+// itself (KeptFiles), which are never replaced. A single question file gets
 // index.html; several get a page each and an index.html that links them.
 // False, with the reason in `error`, when the folder, a page or a picture
 // cannot be written (the pages are written all the same where they can be).

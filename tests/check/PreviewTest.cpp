@@ -348,3 +348,21 @@ TEST(PreviewRun, AFolderThatCannotBeMadeFailsWithItsReason) {
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find("--preview needs a folder"), std::string::npos);
 }
+
+TEST(PreviewRun, NeverReplacesAFileOfTheQuizItself) {
+    TempDir dir;
+    // Written into the quiz's own folder, question 1's preview would take
+    // the name of the picture it shows.
+    const std::string picture = fixtures::Encode(fixtures::Gradient(8, 6), "png");
+    dir.Write("quiz-q1.png", picture);
+    const std::string quiz =
+        dir.Write("quiz.txt", "\244Q \"q\" \244P \"quiz-q1.png\" \244A \"a\" \244E\r\n");
+    const CheckRun plain = Check({quiz});
+    const CheckRun run = Check({"--preview", dir.Path().string(), quiz});
+    EXPECT_EQ(run.out, plain.out);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("quiz-q1.png, a file of the quiz itself"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadWholeFile(dir.File("quiz-q1.png")), picture);
+    EXPECT_NE(ReadWholeFile(dir.File("index.html")).find("could not be written"),
+              std::string::npos);
+}
