@@ -90,6 +90,8 @@ std::string MessageItem(const Problem& p) {
 std::string PictureHtml(const QuestionContent& q, const PreviewImage& image) {
     const std::string name =
         q.picture ? "picture &quot;" + LearnerHtml(*q.picture) + "&quot;" : std::string();
+    if (!q.parsed)
+        return "<div class=\"preview none\">No preview: the question is never shown.</div>\n";
     switch (image.kind) {
         case PreviewImage::Kind::NoPicture:
             return "<div class=\"preview none\">No picture: the question shows none.</div>\n";

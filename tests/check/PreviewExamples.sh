@@ -3,10 +3,13 @@
 # and exit code are those of a plain check, the page is valid HTML with no
 # script and no address outside the folder, every picture it shows is a PNG
 # beside it, written once, and Chromium's rendering of it shows the pictures.
-#   PreviewExamples.sh CHECKER EXAMPLES_FOLDER
+# Then on every file of the checker's gallery at once: the same report, an
+# index linking a valid page per question file.
+#   PreviewExamples.sh CHECKER EXAMPLES_FOLDER [GALLERY_FOLDER]
 set -u
 checker=$1
 examples=$2
+gallery=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "preview of the examples: $*"; exit 1; }
@@ -45,4 +48,18 @@ colourful=$(convert "$work/shot.png" -colorspace HSL -channel G -separate +chann
     -threshold 40% -format '%[fx:mean]' info:)
 awk -v f="$colourful" 'BEGIN { exit !(f > 0.02) }' ||
     fail "the screenshot shows no pictures (saturated share $colourful)"
+if [ -n "$gallery" ]; then
+    cd "$gallery" || exit 2
+    files=$(ls *.txt *.qfr)
+    plain=$("$checker" $files; echo "exit $?")
+    preview=$("$checker" --preview "$work/gallery" $files 2>/dev/null; echo "exit $?")
+    [ "$preview" = "$plain" ] || fail "the gallery's report differs from a plain check"
+    pages=$(grep -o 'href="[^"]*"' "$work/gallery/index.html" | sed 's/^href="//; s/"$//')
+    [ "$(printf '%s\n' "$pages" | wc -l)" -eq "$(ls *.txt | wc -l)" ] ||
+        fail "the gallery's index does not link one page per question file"
+    for html in index.html $pages; do
+        xmllint --html --noout "$work/gallery/$html" 2>"$work/xmllint" || true
+        [ ! -s "$work/xmllint" ] || fail "xmllint finds errors in $html: $(cat "$work/xmllint")"
+    done
+fi
 echo "preview of the examples: passed ($written pictures, saturated share $colourful)"
