@@ -1,9 +1,12 @@
 #include "check/Preview.h"
 
-#include <filesystem>
-#include <fstream>
 #include <set>
-#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
 
 #include "check/Output.h"
 #include "check/Pictures.h"
@@ -14,6 +17,7 @@
 #include "platform/WinApi.h"
 #include "platform/ZoneMarking.h"
 #include "questions/Question.h"
+#include "rules/FileSystem.h"
 
 namespace {
 
@@ -55,23 +59,44 @@ std::string InFolder(const std::string& folder, const std::string& name) {
     return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
 }
 
-bool Kept(const std::set<std::string>& kept, const std::string& path, std::string& error) {
-    std::error_code code;
-    if (!std::filesystem::exists(std::filesystem::path(path), code)) return false;
-    if (!kept.count(CanonicalName(path))) return false;
+bool IdentityOf(const std::string& path, FileIdentity& identity) {
+    FileStamp stamp;
+    if (!StampOfName(path, stamp)) return false;
+    identity = {stamp.volume, stamp.index};
+    return true;
+}
+
+// True, with the reason in `error`, when `path` is one of the kept files.
+bool Kept(const std::set<FileIdentity>& kept, const std::string& path, std::string& error) {
+    FileIdentity identity;
+    if (!IdentityOf(path, identity) || !kept.count(identity)) return false;
     error = "it would replace " + CommandLineName(path) + ", a file of the quiz itself";
     return true;
 }
 
-bool WriteTextFile(const std::set<std::string>& kept, const std::string& path,
+// Writes a page whole, in place of any file of its name, or not at all.
+bool WriteTextFile(const std::set<FileIdentity>& kept, const std::string& path,
                    const std::string& text, std::string& error) {
     if (Kept(kept, path, error)) return false;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (out) return true;
+    if (ReplaceFileContent(path, text)) return true;
     error = "cannot write " + CommandLineName(path);
     return false;
+}
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+    return c == '/' || c == '\\';
+#else
+    return c == '/';
+#endif
+}
+
+void MakeOneFolder(const std::string& folder) {
+#ifdef _WIN32
+    CreateDirectoryA(folder.c_str(), nullptr);
+#else
+    mkdir(folder.c_str(), 0777);
+#endif
 }
 
 bool HasZoneColour(const QuestionContent& q) {
@@ -197,22 +222,32 @@ PreviewImage PreviewSet::ImageFor(const std::string& questionFile, const Questio
     return image;
 }
 
-std::string CanonicalName(const std::string& path) {
-    std::error_code code;
-    const std::filesystem::path full = std::filesystem::weakly_canonical(path, code);
-    return code ? path : full.string();
+bool MakeFolders(const std::string& folder) {
+    if (folder.empty()) return false;
+    // Each folder on the way, from the top; one that cannot be made shows in
+    // the last test.
+    for (std::size_t end = 1; end <= folder.size(); ++end) {
+        if (end < folder.size() && !IsSeparator(folder[end])) continue;
+        const std::string part = folder.substr(0, end);
+        if (KindOf(part) == PathKind::Missing) MakeOneFolder(part);
+    }
+    return KindOf(folder) == PathKind::Folder;
 }
 
-std::set<std::string> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures) {
-    std::set<std::string> kept;
+std::set<FileIdentity> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures) {
+    std::set<FileIdentity> kept;
+    auto keep = [&kept](const std::string& path) {
+        FileIdentity identity;
+        if (IdentityOf(path, identity)) kept.insert(identity);
+    };
     for (const FileCheck& check : checks) {
-        kept.insert(CanonicalName(check.path));
-        if (!check.questionFile.empty()) kept.insert(CanonicalName(check.questionFile));
+        keep(check.path);
+        if (!check.questionFile.empty()) keep(check.questionFile);
         for (const QuestionContent& q : check.contents) {
             for (const auto* name : {&q.picture, &q.zone}) {
                 if (!*name) continue;
                 const PictureInfo& info = pictures.Get(check.path, **name);
-                if (!info.path.empty()) kept.insert(CanonicalName(info.path));
+                if (!info.path.empty()) keep(info.path);
             }
         }
     }
@@ -221,11 +256,8 @@ std::set<std::string> KeptFiles(const std::vector<FileCheck>& checks, PictureLib
 
 bool WritePreview(const std::string& folder, const std::vector<FileCheck>& checks,
                   PictureLibrary& pictures, std::string& error) {
-    std::error_code code;
-    std::filesystem::create_directories(std::filesystem::path(folder), code);
-    if (code || !std::filesystem::is_directory(std::filesystem::path(folder), code)) {
-        error = "cannot make the folder " + CommandLineName(folder) +
-                (code ? ": " + code.message() : std::string());
+    if (!MakeFolders(folder)) {
+        error = "cannot make the folder " + CommandLineName(folder);
         return false;
     }
     int questionFiles = 0;
@@ -237,7 +269,7 @@ bool WritePreview(const std::string& folder, const std::vector<FileCheck>& check
     }
     const bool single = questionFiles == 1 && allReadable;
 
-    const std::set<std::string> kept = KeptFiles(checks, pictures);
+    const std::set<FileIdentity> kept = KeptFiles(checks, pictures);
     PreviewSet previews(folder, kept);
     std::set<std::string> stems = {kIndexPage};
     std::vector<IndexEntry> entries;

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "check/Checker.h"
@@ -20,6 +21,9 @@ class PictureLibrary;
 
 // Pictures wider than this are scaled down to it, smoothly, after marking.
 constexpr int kMaxPreviewWidth = 1600;
+
+// A file on disk: its volume and its number on that volume.
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
 
 // What one preview shows: the picture file and, when a zone is marked on
 // it, the zone file, its colour and the channels the marking lightens.
@@ -50,7 +54,7 @@ bool RenderPreview(const PreviewKey& key, const std::string& path, PreviewImage&
 class PreviewSet {
 public:
     // `kept`: the files a preview must not replace, as KeptFiles makes them.
-    PreviewSet(std::string folder, std::set<std::string> kept)
+    PreviewSet(std::string folder, std::set<FileIdentity> kept)
         : folder_(std::move(folder)), kept_(std::move(kept)) {}
 
     // The image a page shows for question `q` of `questionFile`: the PNG
@@ -65,7 +69,7 @@ public:
 
 private:
     std::string folder_;
-    std::set<std::string> kept_;
+    std::set<FileIdentity> kept_;
     std::string firstFailure_;
     std::map<PreviewKey, PreviewImage> made_;
     int written_ = 0;
@@ -73,11 +77,12 @@ private:
 
 // The files of the quiz itself, which a preview written into their folder
 // must not replace: the checked files and every picture and zone bitmap
-// their questions use, each as CanonicalName gives it.
-std::set<std::string> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures);
+// their questions use, each known by its volume and its number on it.
+std::set<FileIdentity> KeptFiles(const std::vector<FileCheck>& checks, PictureLibrary& pictures);
 
-// A file's full name with every link resolved, for comparing two names.
-std::string CanonicalName(const std::string& path);
+// Makes `folder` and the folders above it that are missing. True when it
+// is a folder afterwards.
+bool MakeFolders(const std::string& folder);
 
 // Writes the pages of `checks` (made with their contents kept) and their
 // pictures into `folder`, created when missing; other files in it are left
