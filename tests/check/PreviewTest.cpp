@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "check/Pictures.h"
 #include "check/Preview.h"
 #include "check/PreviewPage.h"
 #include "check/Report.h"
@@ -365,4 +366,23 @@ TEST(PreviewRun, NeverReplacesAFileOfTheQuizItself) {
     EXPECT_EQ(ReadWholeFile(dir.File("quiz-q1.png")), picture);
     EXPECT_NE(ReadWholeFile(dir.File("index.html")).find("could not be written"),
               std::string::npos);
+}
+
+TEST(PreviewRun, WritesEachDistinctPreviewOnce) {
+    TempDir dir;
+    dir.Write("pic.png", fixtures::Encode(fixtures::Gradient(5, 4), "png"));
+    const std::string quiz = dir.Write("quiz.txt", "");
+    std::unique_ptr<PictureLibrary> pictures = ProgramPictures();
+    PreviewSet previews(dir.Path().string(), {});
+    QuestionContent q;
+    q.parsed = true;
+    q.picture = "pic.png";
+    for (int n = 1; n <= 3; ++n) {
+        q.number = n;
+        const PreviewImage image =
+            previews.ImageFor(quiz, q, *pictures, "q" + std::to_string(n) + ".png");
+        EXPECT_EQ(image.file, "q1.png");
+    }
+    EXPECT_EQ(previews.Written(), 1);
+    EXPECT_FALSE(fs::exists(dir.Path() / "q2.png"));
 }
