@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,23 @@ struct Problem {
     std::string check;        // the name of the check, in brackets after the message
     int question = 0;         // the question it belongs to; 0 for none
     std::int64_t offset = 0;  // byte of the checked text, for ordering
+};
+
+// A question as the program's parse read it, for a page that shows the
+// quiz. Texts are the Windows-1252 bytes the learner is shown; an item the
+// block does not hold is empty (nullopt).
+struct QuestionContent {
+    int number = 0;         // 1-based, in file order
+    std::int64_t line = 1;  // of its question tag
+    bool parsed = false;    // false: the learner sees "Error in file"
+    std::optional<std::string> text;
+    std::vector<std::string> answers;
+    std::optional<std::string> picture;  // the name as the file gives it
+    std::optional<std::string> zone;
+    std::optional<std::string> info;
+    std::uint32_t flags = 0;
+    int answersNeeded = 0;
+    int zoneColour[3] = {-1, -1, -1};  // red, green, blue; -1 for any value
 };
 
 // Problems kept per file, the first in the order of the file; the rest are
@@ -40,6 +58,8 @@ struct FileCheck {
     std::vector<int> errorQuestions;
     // For a round file: the question file it names, as the program opens it.
     std::string questionFile;
+    // Every question checked, in file order, when the caller asked for them.
+    std::vector<QuestionContent> contents;
 
     // Counts the problem and keeps it when it is among the first.
     void Add(Problem problem);
@@ -58,7 +78,9 @@ private:
 };
 
 // Checks a question file: every block parsed as the program parses it.
-FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures);
+// `keepContents` keeps what each question holds in `contents`.
+FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures,
+                            bool keepContents = false);
 
 // Checks a round file as the program loads it, and what it says of its
 // question file (which the caller checks on its own).
@@ -66,4 +88,5 @@ FileCheck CheckRoundFile(const std::string& path);
 
 // Either, told apart by the file's first bytes as the program tells them.
 // A round file's question file is appended after it, once per run.
-std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures);
+std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures,
+                                  bool keepContents = false);

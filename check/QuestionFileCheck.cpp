@@ -94,8 +94,9 @@ std::string Text(const char* item, int size) {
 
 class QuestionFileChecker {
 public:
-    QuestionFileChecker(const std::string& path, PictureLibrary& pictures, FileCheck& result)
-        : path_(path), pictures_(pictures), result_(result) {}
+    QuestionFileChecker(const std::string& path, PictureLibrary& pictures, FileCheck& result,
+                        bool keepContents)
+        : path_(path), pictures_(pictures), result_(result), keepContents_(keepContents) {}
 
     void Run() {
         std::string error;
@@ -309,6 +310,7 @@ private:
             q.GetQuestionAt(path_.c_str(), blocks_[static_cast<std::size_t>(n - 1)], &trace);
         CountParseWork(start, q, trace);
         if (block.find("\244E") == std::string_view::npos) ReportMissingEnd(n, trace);
+        if (keepContents_) Keep(n, parsed, q);
         if (!parsed) {
             ReportFailure(n, trace);
             return;
@@ -339,6 +341,31 @@ private:
                         "): the learner cannot tell them apart");
             }
         }
+    }
+
+    void Keep(int n, bool parsed, const clQuestion& q) {
+        QuestionContent content;
+        content.number = n;
+        content.line = text_.Locate(BlockStart(n)).line;
+        content.parsed = parsed;
+        if (parsed) {
+            auto item = [](const char* bytes, int size) -> std::optional<std::string> {
+                if (bytes == nullptr) return std::nullopt;
+                return Text(bytes, size);
+            };
+            content.text = item(q.question, q.questionLength);
+            content.picture = item(q.qPicture, q.qPictureLength);
+            content.zone = item(q.aZone, q.aZoneLength);
+            content.info = item(q.aInfo, q.aInfoLength);
+            for (int i = 0; i < q.ReturnAnswerAntal(); ++i)
+                content.answers.push_back(Text(q.answers[i], q.answerLengths[i]));
+            content.flags = q.flags;
+            content.answersNeeded = q.ReturnAnswersNeeded();
+            content.zoneColour[0] = q.ReturnZR();
+            content.zoneColour[1] = q.ReturnZG();
+            content.zoneColour[2] = q.ReturnZB();
+        }
+        result_.contents.push_back(std::move(content));
     }
 
     // Where the end tag of block n is missing, and what the parse took from
@@ -749,13 +776,14 @@ private:
     std::int64_t parseWork_ = 0;
     std::map<std::string, int> questionTexts_;
     std::set<std::int64_t> inNames_;  // '?' already reported in a name
+    bool keepContents_;
 };
 
 }  // namespace
 
-FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures) {
+FileCheck CheckQuestionFile(const std::string& path, PictureLibrary& pictures, bool keepContents) {
     FileCheck result;
     result.path = path;
-    QuestionFileChecker(path, pictures, result).Run();
+    QuestionFileChecker(path, pictures, result, keepContents).Run();
     return result;
 }

@@ -6,10 +6,13 @@
 #include "check/Messages.h"
 #include "check/Output.h"
 #include "check/Pictures.h"
+#include "check/Preview.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr char kPreviewOption[] = "--preview";
+constexpr char kUsage[] = "Usage: quillfin-check FILE...   (--help explains it)\n";
 
 constexpr char kHelp[] =
     "Usage: quillfin-check FILE...\n"
@@ -35,17 +38,23 @@ constexpr char kHelp[] =
     "command line was wrong.\n"
     "\n"
     "Options:\n"
-    "  -h, --help   show this text\n";
+    "  -h, --help   show this text\n"
+    "  --preview FOLDER\n"
+    "               also write a preview of each question file into FOLDER:\n"
+    "               index.html lists every question with its texts, its flags,\n"
+    "               the checker's messages and its picture as the learner sees\n"
+    "               it after answering, with the answer zone marked; a preview\n"
+    "               that cannot be written gives exit status 2\n";
 
-std::string Summary(const FileCheck& check) {
+}  // namespace
+
+std::string SummaryOf(const FileCheck& check) {
     const std::string counted = check.roundFile
                                     ? Counted(check.questions, "question line", "question lines")
                                     : Counted(check.questions, "question", "questions");
     return counted + ", " + Counted(check.Count(Severity::Error), "error", "errors") + ", " +
            Counted(check.Count(Severity::Warning), "warning", "warnings");
 }
-
-}  // namespace
 
 void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks) {
     long long questions = 0, errors = 0, warnings = 0, unreadable = 0;
@@ -66,7 +75,7 @@ void WriteReport(std::ostream& out, const std::vector<FileCheck>& checks) {
             out << path << ": " << Counted(hidden, "more problem", "more problems")
                 << " not shown\n";
         }
-        out << path << ": " << Summary(check) << "\n";
+        out << path << ": " << SummaryOf(check) << "\n";
         if (!check.roundFile) questions += check.questions;
         errors += check.Count(Severity::Error);
         warnings += check.Count(Severity::Warning);
@@ -92,28 +101,51 @@ int ExitCodeOf(const std::vector<FileCheck>& checks) {
 
 int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
+    std::string previewFolder;
+    bool preview = false;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (options && arg == "--") {
             options = false;
+        } else if (options && arg == kPreviewOption) {
+            if (i + 1 >= argc || std::string_view(argv[i + 1]).empty()) {
+                err << "quillfin-check: " << kPreviewOption << " needs a folder\n" << kUsage;
+                return kUsageError;
+            }
+            preview = true;
+            previewFolder = argv[++i];
+        } else if (options && arg.rfind(std::string(kPreviewOption) + "=", 0) == 0) {
+            previewFolder = std::string(arg.substr(std::string_view(kPreviewOption).size() + 1));
+            if (previewFolder.empty()) {
+                err << "quillfin-check: " << kPreviewOption << " needs a folder\n" << kUsage;
+                return kUsageError;
+            }
+            preview = true;
         } else if (options && (arg == "-h" || arg == "--help")) {
             out << kHelp;
             return 0;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            err << "quillfin-check: unknown option " << CommandLineName(std::string(arg))
-                << "\nUsage: quillfin-check FILE...   (--help explains it)\n";
+            err << "quillfin-check: unknown option " << CommandLineName(std::string(arg)) << "\n"
+                << kUsage;
             return kUsageError;
         } else {
             paths.emplace_back(arg);
         }
     }
     if (paths.empty()) {
-        err << "Usage: quillfin-check FILE...   (--help explains it)\n";
+        err << kUsage;
         return kUsageError;
     }
     std::unique_ptr<PictureLibrary> pictures = ProgramPictures();
-    const std::vector<FileCheck> checks = CheckFiles(paths, *pictures);
+    const std::vector<FileCheck> checks = CheckFiles(paths, *pictures, preview);
     WriteReport(out, checks);
-    return ExitCodeOf(checks);
+    int code = ExitCodeOf(checks);
+    std::string error;
+    if (preview && !WritePreview(previewFolder, checks, *pictures, error)) {
+        out.flush();
+        err << "quillfin-check: the preview is incomplete: " << error << "\n";
+        code = kUsageError;
+    }
+    return code;
 }

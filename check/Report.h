@@ -4,9 +4,13 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "check/Checker.h"
+
+// "12 questions, 1 error, 0 warnings": a check's summary line without its name.
+std::string SummaryOf(const FileCheck& check);
 
 // Writes the report of each check in turn. A file that cannot be read gives
 // one line "path: error: cannot read it: reason".

@@ -151,7 +151,8 @@ FileCheck CheckRoundFile(const std::string& path) {
     return result;
 }
 
-std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures) {
+std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, PictureLibrary& pictures,
+                                  bool keepContents) {
     std::vector<FileCheck> checks;
     // Question files named on the command line are checked where they stand;
     // one that a round file names is checked after it, unless it is one of them.
@@ -172,10 +173,10 @@ std::vector<FileCheck> CheckFiles(const std::vector<std::string>& paths, Picture
             if (IsRegularFileName(FindWindowsName(questionFile.c_str())) &&
                 !checked(questionFile)) {
                 questionFiles.push_back(questionFile);
-                checks.push_back(CheckQuestionFile(questionFile, pictures));
+                checks.push_back(CheckQuestionFile(questionFile, pictures, keepContents));
             }
         } else {
-            checks.push_back(CheckQuestionFile(path, pictures));
+            checks.push_back(CheckQuestionFile(path, pictures, keepContents));
         }
     }
     return checks;

@@ -15,6 +15,8 @@ packages=(
   # file for the package's library dependencies, unzip for the zip's test,
   # lintian for the Debian package's checks.
   desktop-file-utils appstream shared-mime-info file unzip lintian
+  # The checker's preview test: xmllint validates its page, Chromium renders it.
+  libxml2-utils chromium
 )
 if [ "${QUILLFIN_WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev)

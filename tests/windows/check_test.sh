@@ -2,10 +2,15 @@
 # quillfin-check.exe under Wine, as a console program without a display: the
 # example question file passes with no error and no warning, and a broken
 # file gives exactly the report the Linux checker gives (kept in the gallery).
-#   check_test.sh build-win/quillfin-check.exe
+# With the Linux checker given too, the examples' preview written by both:
+# the same pages, and pictures equal within the tolerance of the two builds'
+# decoders (exact for BMP and PNG, a mean difference of at most 2 per
+# component for JPEG).
+#   check_test.sh build-win/quillfin-check.exe [build/quillfin-check]
 set -euo pipefail
 TEST_NAME="wine check test"
 exe=$(realpath "$1")
+linux=${2:+$(realpath "$2")}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 WORK=$(mktemp -d)
 source "$(dirname "$0")/WineSession.sh"
@@ -52,4 +57,40 @@ $wanted
 got:
 $report"
 done
+if [ -n "$linux" ]; then
+    # A folder two levels deep that does not exist yet, named the Windows way.
+    report=$(cd "$root/examples" && timeout 120 "$WINE" "$exe" --preview 'Z:'"$WORK"'\win\preview' \
+        first-quiz.txt 2>"$WORK/preview.err" | tr -d '\r'; echo "exit ${PIPESTATUS[0]}")
+    [ "$report" = "$good" ] || Fail "the report with --preview differs:
+$report"
+    [ -f "$WORK/win/preview/index.html" ] ||
+        Fail "no preview page: $(cat "$WORK/preview.err")"
+    (cd "$root/examples" && "$linux" --preview "$WORK/linux" first-quiz.txt >/dev/null)
+    cmp -s "$WORK/linux/index.html" "$WORK/win/preview/index.html" ||
+        Fail "the pages differ: $(diff "$WORK/linux/index.html" "$WORK/win/preview/index.html" | head -20)"
+    # The pictures shown for JPEG files, named by the question before them.
+    jpegs=$(awk '/<dt>Picture<\/dt><dd>[^<]*\.(jpg|jpeg|JPG|JPEG)</ { jpeg = 1 }
+        /src="/ { if (jpeg) { sub(/.*src="/, ""); sub(/".*/, ""); print } jpeg = 0 }' \
+        "$WORK/linux/index.html")
+    count=0
+    for png in "$WORK"/linux/*.png; do
+        name=$(basename "$png")
+        other="$WORK/win/preview/$name"
+        [ -f "$other" ] || Fail "$name is missing from the Windows preview"
+        [ "$(identify -format %wx%h "$png")" = "$(identify -format %wx%h "$other")" ] ||
+            Fail "$name has another size on Windows"
+        if printf '%s\n' "$jpegs" | grep -qx "$name"; then
+            mean=$( (compare -metric MAE "$png" "$other" null: 2>&1 || true) | sed 's/.*(\(.*\))/\1/')
+            awk -v m="$mean" 'BEGIN { exit !(m * 255 <= 2) }' ||
+                Fail "$name differs by $mean (of 1) on average"
+        else
+            [ "$(compare -metric AE "$png" "$other" null: 2>&1)" = 0 ] ||
+                Fail "$name differs from the Linux build's"
+        fi
+        count=$((count + 1))
+    done
+    [ "$count" -gt 0 ] && [ "$count" -eq "$(find "$WORK/win/preview" -name '*.png' | wc -l)" ] ||
+        Fail "the builds wrote different numbers of pictures"
+    echo "$TEST_NAME: the examples' preview: $count pictures as on Linux"
+fi
 echo "$TEST_NAME: passed"
