@@ -3,7 +3,8 @@
 # builds build-win/quillfin.exe with the "windows" preset, plays it under
 # Wine with the end-to-end test (tests/e2e/play.sh), plays a round in folders
 # and files named with letters beyond ASCII, tests the core's file system
-# seam (the question cache's key, the saved round flushed before its rename);
+# seam (the question cache's key, the saved round flushed before its rename),
+# reads both programs' version resources;
 # then builds the Linux program (in $LINUX_BUILD_DIR, default build-winlinux),
 # runs build-win/quillfin-check.exe on a good and a broken question file and
 # writes the examples' preview with both checkers, and compares the screens of
@@ -17,7 +18,9 @@ cmake --build --preset windows
 ./tests/windows/wine_names_test.sh build-win/quillfin.exe
 cmake --build build-win --target quillfin_file_system_probe
 ./tests/windows/file_system_test.sh build-win/quillfin_file_system_probe.exe
-cmake --build build-win --target quillfin_picture_probe
+cmake --build build-win --target quillfin_picture_probe quillfin_version_probe
+./tests/windows/version_test.sh build-win/quillfin_version_probe.exe build-win/quillfin.exe \
+  build-win/quillfin-check.exe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
