@@ -39,6 +39,10 @@ SHOT="$WORK/shot.png"
 export XDG_STATE_HOME="$WORK/state"
 trap 'StopSession; rm -rf "$WORK"' EXIT
 
+# The main window's title: "Quillfin" on the welcome screen; while a round
+# runs it names the question file and counts the questions left.
+readonly MAIN_TITLE='Quillfin( - .*)?'
+
 # ---- fixtures ---------------------------------------------------------
 
 # Picture colours: one per question, none of them a colour of the schemes.
@@ -543,7 +547,7 @@ StartProgramWithFile() {
         "$program" "$name" >"$WORK/program.log" 2>&1 &
     fi
     PROGRAM_PID=$!
-    WID=$(WaitForWindow Quillfin 90) || exit 1
+    WID=$(WaitForWindow "$MAIN_TITLE" 90) || exit 1
     WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
     WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
 }
@@ -616,7 +620,7 @@ StartProgramAskedToContinue() {
     WaitActive "$box"
     HoldKey "$key"
     WaitGone "$box"
-    WID=$(WaitForWindow Quillfin 30) || exit 1
+    WID=$(WaitForWindow "$MAIN_TITLE" 30) || exit 1
     WaitActive "$WID"
     WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
     WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
