@@ -27,7 +27,12 @@ void Record(AnswerRecord record) {
     round.memory.Record(std::move(record));
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted.append(1, '"').append(text).append(1, '"');
+    return quoted;
+}
 
 // `text` cut to kSummaryTextBytes bytes, "..." where it was cut.
 std::string Shortened(std::string_view text) {
@@ -50,8 +55,11 @@ std::string Count(int n, const char* one, const char* many) {
 }
 
 std::string TroubleLine(const QuestionTrouble& trouble, int wrongClicks, const char* questionFile) {
-    std::string line = "\n" + QuestionWords(questionFile, trouble.questionNo) + " - " +
-                       Count(trouble.tries, "try", "tries") + ", wrong: ";
+    std::string line(1, '\n');
+    line.append(QuestionWords(questionFile, trouble.questionNo))
+        .append(" - ")
+        .append(Count(trouble.tries, "try", "tries"))
+        .append(", wrong: ");
     if (!trouble.wrongAnswers.empty() && trouble.wrongAnswers.front().click) {
         return line + Count(wrongClicks, "click", "clicks") + " beside the zone";
     }
@@ -120,7 +128,8 @@ std::string FirstWords(std::string_view text) {
         }
         std::size_t end = i;
         while (end < text.size() && !isBlank(text[end])) ++end;
-        std::string next = (count > 0 ? " " : "") + std::string(text.substr(i, end - i));
+        std::string next(count > 0 ? " " : "");
+        next.append(text.substr(i, end - i));
         if (words.size() + next.size() > kSummaryTextBytes) {
             // A first word longer than the room is cut; a later one is left out.
             if (count == 0) words = next.substr(0, kSummaryTextBytes);
