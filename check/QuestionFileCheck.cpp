@@ -12,7 +12,9 @@
 #include "check/Pictures.h"
 #include "check/SourceText.h"
 #include "platform/ZoneMarking.h"
+#include "questions/NearMiss.h"
 #include "questions/Question.h"
+#include "questions/Tolerance.h"
 #include "rules/QuestionFileText.h"
 #include "rules/Windows1252.h"
 
@@ -317,6 +319,7 @@ private:
         }
         CheckTexts(n, q, trace);
         CheckAnswers(n, q, trace);
+        if (q.HaveFlag(flagAcceptTypos)) CheckTypoNeighbours(n, q, trace);
         CheckFlags(n, q, trace);
         CheckPictures(n, q, trace);
         if (q.IsEmptyBlock()) {
@@ -509,6 +512,35 @@ private:
         }
     }
 
+    // Two answers one typo apart, where `typo` accepts a typo in the one with
+    // enough letters: a mistyped answer may be taken for the other one.
+    void CheckTypoNeighbours(int n, const clQuestion& q, const QuestionTrace& trace) {
+        const bool caseSensitive = q.HaveFlag(flagCaseSensitive);
+        std::vector<std::string> answers;
+        for (int i = 0; i < q.ReturnAnswerAntal(); ++i) {
+            answers.push_back(Text(q.answers[i], q.answerLengths[i]));
+        }
+        auto accepts = [caseSensitive](const std::string& typed, const std::string& answer) {
+            return CountAnswerLetters(answer) >= kTypoAcceptingLetters &&
+                   CompareNearly(typed, answer, caseSensitive) == NearMissKind::Typo;
+        };
+        for (std::size_t j = 1; j < answers.size(); ++j) {
+            for (std::size_t i = 0; i < j; ++i) {
+                if (!accepts(answers[i], answers[j]) && !accepts(answers[j], answers[i])) continue;
+                const std::size_t quote = 2 * j;
+                const std::int64_t at = quote < trace.answerQuotes.size()
+                                            ? trace.answerQuotes[quote]
+                                            : trace.answersTag;
+                Add(Severity::Warning, at, n, "typo-between-answers",
+                    "answers " + std::to_string(i + 1) + " " + Shown(answers[i]) + " and " +
+                        std::to_string(j + 1) + " " + Shown(answers[j]) +
+                        " are one typo apart: with the flag word typo, a mistyped answer may be "
+                        "taken for the other one");
+                break;
+            }
+        }
+    }
+
     // Words of the flags section that set nothing, colour names before zc,
     // and zone colour values outside 0 to 255.
     void CheckFlags(int n, const clQuestion& q, const QuestionTrace& trace) {
@@ -548,6 +580,24 @@ private:
             bool used = false;
             for (const FlagWordName& flag : FlagWordNames()) {
                 used = used || word.find(flag.word) != word.npos;
+            }
+            // The tolerance words count only as words of their own.
+            bool inside = false;
+            for (const WholeFlagWord& whole : kWholeFlagWords) {
+                if (HasWholeWord(word, whole.word)) {
+                    used = true;
+                } else if (word.find(whole.word) != word.npos && !q.HaveFlag(whole.bit)) {
+                    inside = true;
+                    Add(Severity::Warning, from + static_cast<std::int64_t>(i), n,
+                        "flag-word-inside-word",
+                        "flag word " + Shown(word) + " holds " + whole.word +
+                            " inside a longer word: " + whole.word +
+                            " counts only as a word of its own, so it is not set");
+                }
+            }
+            if (inside) {
+                i = j;
+                continue;
             }
             used = used || word.find(kZoneColourWord) != word.npos;
             for (const char* component : kZoneComponentWords) {

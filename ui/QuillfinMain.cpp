@@ -9,6 +9,7 @@
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
+#include "ui/WindowTitle.h"
 
 namespace {
 
@@ -150,6 +151,7 @@ void RunMessage(const MSG& msg) {
     ui.bEnterPressed = IsEnterPress(msg);
     QuizStep();
     ui.bEnterPressed = false;
+    ShowRoundTitle();
     if (ui.bRelayout) LayoutWindow();
     if (ui.bRedrawPicture) RedrawPicture();
 }

@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "platform/WinApi.h"
+#include "questions/Tolerance.h"
 #include "ui/Controls.h"
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
+#include "ui/RoundSummary.h"
 #include "ui/UiState.h"
+#include "ui/WindowTitle.h"
 
 namespace {
 
@@ -113,12 +116,21 @@ std::string WrongFeedback() {
     return text;
 }
 
+// `line` as a line of its own at the end of `text`.
+void AddLine(std::string& text, const std::string& line) {
+    if (line.empty()) return;
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    text += line;
+}
+
 void EndOfRound() {
     UiState& ui = Ui();
     ForgetKeptRoundOn(ui.QuestionOrder.ReturnQFile());
     ui.QuizState = kQuizRoundFinished;
     ForgetQuestionInProgress();
-    ui.TextAreaText = CopyText(kCongratulationText);
+    clQuestionOrder& round = ui.QuestionOrder;
+    ui.TextAreaText =
+        CopyText(kCongratulationText + RoundSummary(round.memory, round.ReturnQFile()));
     ShowTextAreaText();
     ui.PictureName = CopyText(kCongratulationPicture);
     ui.bRedrawPicture = true;
@@ -184,6 +196,7 @@ void NextQuestionPass() {
         ui.TextAreaText.reset(Question().GiveQuestion());
     }
     ShowTextAreaText();
+    NoteQuestionShown();
 
     ui.PictureName.reset(Question().GiveQPicture());
     ui.ZoneName.reset(Question().GiveAZone());
@@ -229,22 +242,36 @@ void TypedAnswer() {
     GetWindowTextA(ui.hwndTextBox, typed.get(), length + 1);
     typed[length] = '\0';
 
-    int answer = Question().TestAnswer(typed.get(), kAnswerCompareLimit);
-    if (IsFoundInAGiven(answer)) {
+    // TestAnswer first; the tolerant rules of the question only when it finds nothing.
+    const Judgement judgement = JudgeAnswer(Question(), typed.get(), kAnswerCompareLimit);
+    const int answer = judgement.correct ? judgement.answer : 0;
+    // A near miss of an answer already given would send the learner back to it.
+    const bool nearMiss = !judgement.correct && judgement.kind != NearMissKind::None &&
+                          !IsFoundInAGiven(judgement.answer);
+    const bool repeat = IsFoundInAGiven(answer);
+    if (repeat) {
         // The same answer twice counts as wrong, and the question starts over.
-        answer = 0;
         ReleaseGivenAnswers();
     }
+    RecordAnswer(typed.get(), VerdictOf(judgement, repeat));
 
-    if (answer > 0) {
+    if (answer > 0 && !repeat) {
         ui.iLastCorrectAnswer = answer;
         SetColoursCorrect(kSchemeCorrect);
         ui.QuizState = kQuizFeedbackCorrect;
-        ui.TextAreaText = CopyText(CorrectFeedback(answer));
+        std::string text = CorrectFeedback(answer);
+        if (judgement.kind != NearMissKind::None) AddLine(text, SpelledLine(AnswerText(answer)));
+        ui.TextAreaText = CopyText(text);
     } else {
         SetColoursCorrect(kSchemeWrong);
         ui.QuizState = kQuizFeedbackWrong;
-        ui.TextAreaText = CopyText(WrongFeedback());
+        std::string text = WrongFeedback();
+        if (repeat) {
+            AddLine(text, RepeatLine(AnswerText(answer)));
+        } else if (nearMiss) {
+            AddLine(text, NearMissLine(judgement.kind, typed.get(), AnswerText(judgement.answer)));
+        }
+        ui.TextAreaText = CopyText(text);
     }
 
     const int needed = Question().ReturnAnswersNeeded();
@@ -271,6 +298,14 @@ bool IsFoundInAGiven(int answerNumber) {
         if (ui.GivenAnswers[i] == answerNumber) return true;
     }
     return false;
+}
+
+bool HeadAnsweredOnScreen() {
+    UiState& ui = Ui();
+    if (ui.QuizState != kQuizFeedbackCorrect) return false;
+    if (ui.QuestionOrder.ReturnQuestionStat(0) == kStatusCorrect) return false;
+    if (Question().ReturnAnswerAntal() == 0 && !ui.ZoneName) return false;  // a card
+    return !IsAllAnswersQuestion() || GivenAnswerCount() + 1 >= Question().ReturnAnswersNeeded();
 }
 
 void ContinueStep() {

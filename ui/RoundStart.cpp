@@ -69,6 +69,7 @@ void TakeUp(clQuestionOrder& trial) {
     std::swap(round.qfile, trial.qfile);
     std::swap(round.sfile, trial.sfile);
     std::swap(round.qantal, trial.qantal);
+    std::swap(round.memory, trial.memory);
     ForgetQuestionInProgress();
     Ui().QuizState = kQuizNextQuestion;
 }

@@ -11,6 +11,7 @@
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
+#include "ui/RoundSummary.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -189,6 +190,7 @@ void ZoneAnswer(int x, int y) {
     // loaded makes the click wrong.
     HBITMAP zone = ui.ZoneName ? LoadZoneBitmap(ui.hAppInstance) : nullptr;
     const bool correct = zone != nullptr && IsZoneHit(zone, x, y);
+    RecordClick(x, y, correct);
     std::string text;
     if (correct) {
         SetColoursCorrect(kSchemeCorrect);

@@ -39,6 +39,10 @@ SHOT="$WORK/shot.png"
 export XDG_STATE_HOME="$WORK/state"
 trap 'StopSession; rm -rf "$WORK"' EXIT
 
+# The main window's title: "Quillfin" on the welcome screen; while a round
+# runs it names the question file and counts the questions left.
+readonly MAIN_TITLE='Quillfin( - .*)?'
+
 # ---- fixtures ---------------------------------------------------------
 
 # Picture colours: one per question, none of them a colour of the schemes.
@@ -81,6 +85,14 @@ WriteFixtures() {
 \xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
     printf '%s\r\n' "qfile: \"$(NativePath "$q/quiz.txt")\"" 'sfile: "round.qfr"' 'qantal: 4' \
         'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' 'Q: 4 Stat: 0' >"$q/round.qfr"
+
+    # A round that teaches: an accent accepted by acc, a typo named, and a
+    # summary at the end; its round file fixes the order.
+    Cp1252 "$q/teach.txt" '\xa4Q "Which town is this?"\n\xa4P "gold.bmp"\n\xa4A "G\xe4vle"\n\xa4F acc\n\xa4E\n
+\xa4Q "Name the capital of Sweden."\n\xa4P "teal.bmp"\n\xa4A "Stockholm"\n\xa4E\n
+\xa4Q "Capital of Norway?"\n\xa4P "plum.bmp"\n\xa4A "Oslo"\n\xa4E\n'
+    printf '%s\r\n' "qfile: \"$(NativePath "$q/teach.txt")\"" 'sfile: "teach.qfr"' 'qantal: 3' \
+        'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' >"$q/teach.qfr"
 
     # A picture far larger than the screen.
     convert -size 4000x2700 "xc:rgb($BIG_TOP)" -size 4000x300 "xc:rgb($BIG_BOTTOM)" -append \
@@ -543,7 +555,7 @@ StartProgramWithFile() {
         "$program" "$name" >"$WORK/program.log" 2>&1 &
     fi
     PROGRAM_PID=$!
-    WID=$(WaitForWindow Quillfin 90) || exit 1
+    WID=$(WaitForWindow "$MAIN_TITLE" 90) || exit 1
     WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
     WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
 }
@@ -616,7 +628,7 @@ StartProgramAskedToContinue() {
     WaitActive "$box"
     HoldKey "$key"
     WaitGone "$box"
-    WID=$(WaitForWindow Quillfin 30) || exit 1
+    WID=$(WaitForWindow "$MAIN_TITLE" 30) || exit 1
     WaitActive "$WID"
     WIN_X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
     WIN_Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
@@ -693,6 +705,100 @@ StepDiscardKeptRound() {
     [ -z "$(KeptRound)" ] || Fail "a round was kept at the welcome screen"
 }
 
+# ---- a round that teaches ---------------------------------------------
+
+# Waits until the main window's title is exactly this.
+TitleBecomes() {
+    local want="$1" title="" _
+    for _ in $(seq 1 100); do
+        title=$(xdotool getwindowname "$WID" 2>/dev/null)
+        [ "$title" = "$want" ] && return 0
+        sleep 0.1 # between the looks of a wait with a deadline
+    done
+    Fail "the title is \"$title\", not \"$want\""
+}
+
+# The words of the text area in the last screenshot, read by OCR: the client
+# area below the question's picture, in grey, enlarged, on one line.
+ScreenWords() {
+    convert "$SHOT" -crop "${W}x$((H - 120))+0+$((MENU + 120))" +repage -colorspace Gray \
+        -resize 300% -threshold 55% "$WORK/words.png" || return 1
+    tesseract "$WORK/words.png" - 2>/dev/null | tr '\n' ' ' | tr -s ' '
+}
+
+# The text area shows every one of the given phrases (OCR). The Windows
+# program's font under Wine is not read: there only the title is judged.
+SaysAll() {
+    local words phrase
+    words=$(ScreenWords)
+    for phrase in "$@"; do grep -qiF -- "$phrase" <<<"$words" || return 1; done
+}
+
+# Waits until the text area says every one of the phrases; fails with what it read.
+ShowsWords() {
+    [ "$WINE_MODE" = 1 ] && return 0
+    local seconds="$1" what="$2" _
+    shift 2
+    for _ in $(seq 1 $((seconds * 2))); do
+        Shoot
+        SaysAll "$@" && return 0
+        sleep 0.5 # between the looks of a wait with a deadline
+    done
+    Fail "$what; the screen reads: $(ScreenWords)"
+}
+
+# The end -> the end. Load round of teach.qfr: the title names the file and
+# counts three questions left. "Gavle" for "Gävle" is right under acc and
+# the count falls; "Stokholm" is wrong, named as one typo from Stockholm,
+# and the count stays; after the last right answer the congratulations sum
+# the round up and the title says finished; Enter: welcome, the plain title.
+StepTeachingRound() {
+    StartProgram
+    TitleBecomes "Quillfin"
+    Menu f l
+    ChooseFile Open "$WORK/quiz/teach.qfr"
+    ShowsWithin 10 "the first question of teach.qfr did not appear" TypedQuestionWaits "$GOLD"
+    TitleBecomes "Quillfin - teach.txt - 3 left"
+    TypeInMain "Gavle"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    TapKey Return
+    ShowsWithin 10 "Gavle was not accepted under acc" SchemeIs "$GREEN"
+    TitleBecomes "Quillfin - teach.txt - 2 left"
+    ShowsWords 10 "no spelling shown after the accepted answer" "Correct!" "Spelled"
+    HoldKey Return
+    ShowsWithin 10 "the second question did not follow" TypedQuestionWaits "$TEAL"
+    TypeInMain "Stokholm"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    TapKey Return
+    ShowsWithin 10 "a typo was taken as right without typo" SchemeIs "$RED"
+    TitleBecomes "Quillfin - teach.txt - 2 left"
+    ShowsWords 10 "the near miss was not named" "Sorry, correct answers were" \
+        "So close" "one typo away from"
+    HoldKey Return
+    ShowsWithin 10 "the third question did not follow" TypedQuestionWaits "$PLUM"
+    TypeInMain "oslo"
+    TapKey Return
+    ShowsWithin 10 "Oslo was not right" SchemeIs "$GREEN"
+    TitleBecomes "Quillfin - teach.txt - 1 left"
+    HoldKey Return
+    ShowsWithin 10 "the question answered wrongly did not come back" TypedQuestionWaits "$TEAL"
+    TypeInMain "Stockholm"
+    TapKey Return
+    ShowsWithin 10 "Stockholm was not right" SchemeIs "$GREEN"
+    TitleBecomes "Quillfin - teach.txt - 0 left"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    TitleBecomes "Quillfin - teach.txt - finished"
+    ShowsWords 10 "the congratulations did not sum the round up" "Congratulations" \
+        "Questions: 3, right at the first try: 2" "Stokholm"
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+    TitleBecomes "Quillfin"
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -714,6 +820,7 @@ STEPS=(
     StepMissingFileFromCommandLine
     StepContinueKeptRound
     StepDiscardKeptRound
+    StepTeachingRound
 )
 
 # ---- run --------------------------------------------------------------

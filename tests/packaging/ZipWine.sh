@@ -46,7 +46,8 @@ cd "$app" || exit 1
 "$WINE" quillfin.exe 'my quizzes\colours.txt' >"$WORK/program.log" 2>&1 &
 program=$!
 
-wid=$(WaitForWindow Quillfin 60) || exit 1
+# The title names the question file once the round has started.
+wid=$(WaitForWindow 'Quillfin( - .*)?' 60) || exit 1
 xdotool mousemove --window "$wid" 200 300
 shot="$WORK/shot.png"
 

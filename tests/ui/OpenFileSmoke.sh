@@ -44,7 +44,7 @@ cd "$work" || exit 1
 "$binary" "saved rounds/my round.qfr" &
 pid=$!
 
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillfin$' | head -n 1)
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^Quillfin( - .*)?$' | head -n 1)
 [ -n "$wid" ] || fail "no window titled Quillfin appeared"
 
 # The share of the window's pixels that are the picture's magenta.

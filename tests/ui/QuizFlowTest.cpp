@@ -67,7 +67,8 @@ TEST_F(QuizFlow, TypedAnswersGiveTheirFeedbackAndColours) {
          "Sorry, correct answers were:\n\"Oslo\", \"Rome\", \"Bern\"\nAdditional info:\nThree "
          "capitals."},
         {2, "Stockholm ", kQuizFeedbackWrong, kWrongBackground,
-         "Sorry, correct answers were:\n\"Stockholm\"\n"},
+         "Sorry, correct answers were:\n\"Stockholm\"\n"
+         "So close: \"Stockholm \" differs from \"Stockholm\" only in blanks and punctuation."},
         {4, "Oslo", kQuizFeedbackCorrect, kCorrectBackground,
          "Correct!\nAdditional info:\nOnly one."},
     };
@@ -120,10 +121,11 @@ TEST_F(QuizFlow, AllAnswersQuestionIsAnsweredOverSeveralTurns) {
     PressEnter();
     EXPECT_EQ(Shown(), "Capitals?\nYou have said: \"Rome\"");
 
-    // Saying the same answer again counts as wrong and starts the question over.
+    // Saying the same answer again counts as wrong and starts the question
+    // over; a line after the wrong-answer text names it.
     Answer("ROME");
     EXPECT_EQ(ui().QuizState, kQuizFeedbackWrong);
-    EXPECT_EQ(Shown(), kAllThreeWrong);
+    EXPECT_EQ(Shown(), std::string(kAllThreeWrong) + "\nYou had already given \"Rome\".");
     PressEnter();
     ASSERT_EQ(Shown(), "Capital of Sweden?");
     Answer("Stockholm");
@@ -145,7 +147,12 @@ TEST_F(QuizFlow, AllAnswersQuestionIsAnsweredOverSeveralTurns) {
 
     PressEnter();
     EXPECT_EQ(ui().QuizState, kQuizRoundFinished);
-    EXPECT_EQ(Shown(), "Congratulations! You finished the round!");
+    EXPECT_EQ(Shown(),
+              "Congratulations! You finished the round!\n\n"
+              "Questions: 2, right at the first try: 1.\n"
+              "Counted since the round was loaded.\n"
+              "More tries were needed for:\n"
+              "\"Capitals?\" - 2 tries, wrong: \"ROME\"");
     EXPECT_EQ(ui().GivenAnswers, nullptr);
 }
 
@@ -221,7 +228,10 @@ TEST_F(QuizFlow, FinishedRoundShowsCongratulationsUntilEnter) {
     Answer("Stockholm");
     PressEnter();
     EXPECT_EQ(ui().QuizState, kQuizRoundFinished);
-    EXPECT_EQ(Shown(), "Congratulations! You finished the round!");
+    EXPECT_EQ(Shown(),
+              "Congratulations! You finished the round!\n\n"
+              "Questions: 1, right at the first try: 1.\n"
+              "Counted since the round was loaded.");
     EXPECT_EQ(std::string(ui().PictureName.get()), "\\F_CG");
     EXPECT_EQ(Background(), kNeutralBackground);
     PressEnter();
