@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "check/AnswersCheck.h"
 #include "check/Messages.h"
 #include "check/Output.h"
 #include "check/Pictures.h"
@@ -35,7 +36,16 @@ constexpr char kHelp[] =
     "command line was wrong.\n"
     "\n"
     "Options:\n"
-    "  -h, --help   show this text\n";
+    "  -h, --help   show this text\n"
+    "  --answers REPORT.csv... QUESTIONFILE\n"
+    "               read answer reports saved by Quillfin (File > Save answer\n"
+    "               report...) and write notes at each question's answers: wrong\n"
+    "               answers given more than once, near misses, and answers\n"
+    "               accepted only by the flag word acc or typo. Exit status 0,\n"
+    "               or 2 when a file could not be read.\n";
+
+constexpr const char* kAnswersUsage =
+    "Usage: quillfin-check --answers REPORT.csv... QUESTIONFILE   (--help explains it)\n";
 
 std::string Summary(const FileCheck& check) {
     const std::string counted = check.roundFile
@@ -93,6 +103,7 @@ int ExitCodeOf(const std::vector<FileCheck>& checks) {
 int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     std::vector<std::string> paths;
     bool options = true;
+    bool answers = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (options && arg == "--") {
@@ -100,6 +111,8 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
         } else if (options && (arg == "-h" || arg == "--help")) {
             out << kHelp;
             return 0;
+        } else if (options && arg == "--answers") {
+            answers = true;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             err << "quillfin-check: unknown option " << CommandLineName(std::string(arg))
                 << "\nUsage: quillfin-check FILE...   (--help explains it)\n";
@@ -107,6 +120,15 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
         } else {
             paths.emplace_back(arg);
         }
+    }
+    if (answers) {
+        if (paths.size() < 2) {
+            err << kAnswersUsage;
+            return kUsageError;
+        }
+        const std::string questionFile = paths.back();
+        paths.pop_back();
+        return CheckAnswerReports(paths, questionFile, out);
     }
     if (paths.empty()) {
         err << "Usage: quillfin-check FILE...   (--help explains it)\n";
