@@ -1,10 +1,8 @@
 #include "check/AnswersCheck.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "check/Messages.h"
 #include "check/Output.h"
@@ -24,22 +22,6 @@ constexpr std::size_t kQuestionColumn = 2;
 constexpr std::size_t kTextColumn = 4;
 constexpr std::size_t kAnswerColumn = 5;
 constexpr std::size_t kVerdictColumn = 6;
-
-bool ReadBytes(const std::string& path, std::string& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "it cannot be opened";
-        return false;
-    }
-    std::ostringstream all;
-    all << in.rdbuf();
-    if (in.bad()) {
-        error = "reading it failed";
-        return false;
-    }
-    bytes = std::move(all).str();
-    return true;
-}
 
 // A report's text (UTF-8) as the question file's code page, for Shown.
 std::string ShownAnswer(const std::string& utf8) {
@@ -78,14 +60,16 @@ int CheckAnswerReports(const std::vector<std::string>& reports, const std::strin
     bool unreadable = false;
     std::vector<std::vector<std::string>> rows;
     for (const std::string& report : reports) {
-        std::string bytes, error;
-        if (ReadBytes(report, bytes, error)) {
-            ReadReport read = ParseAnswerReport(bytes);
+        SourceText bytes;
+        std::string error;
+        if (bytes.Load(report, false, error)) {
+            ReadReport read = ParseAnswerReport(bytes.Bytes());
             error = read.error;
             for (auto& row : read.rows) rows.push_back(std::move(row));
         }
         if (!error.empty()) {
-            out << CommandLineName(report) << ": error: cannot read it: " << error << "\n";
+            out << CommandLineName(report) << ": error: cannot read it: " << CommandLineName(error)
+                << "\n";
             unreadable = true;
         }
     }

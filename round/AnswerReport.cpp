@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ctime>
+#include <iterator>
 
 #include "rules/FileSystem.h"
 #include "rules/Windows1252.h"
