@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "check/AnswersCheck.h"
 #include "check/Messages.h"
 #include "check/Output.h"
 #include "check/Pictures.h"
@@ -44,7 +45,16 @@ constexpr char kHelp[] =
     "               index.html lists every question with its texts, its flags,\n"
     "               the checker's messages and its picture as the learner sees\n"
     "               it after answering, with the answer zone marked; a preview\n"
-    "               that cannot be written gives exit status 2\n";
+    "               that cannot be written gives exit status 2\n"
+    "  --answers REPORT.csv... QUESTIONFILE\n"
+    "               read answer reports saved by Quillfin (File > Save answer\n"
+    "               report...) and write notes at each question's answers: wrong\n"
+    "               answers given more than once, near misses, and answers\n"
+    "               accepted only by the flag word acc or typo. Exit status 0,\n"
+    "               or 2 when a file could not be read.\n";
+
+constexpr const char* kAnswersUsage =
+    "Usage: quillfin-check --answers REPORT.csv... QUESTIONFILE   (--help explains it)\n";
 
 }  // namespace
 
@@ -104,6 +114,7 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
     std::string previewFolder;
     bool preview = false;
     bool options = true;
+    bool answers = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (options && arg == "--") {
@@ -125,6 +136,8 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
         } else if (options && (arg == "-h" || arg == "--help")) {
             out << kHelp;
             return 0;
+        } else if (options && arg == "--answers") {
+            answers = true;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             err << "quillfin-check: unknown option " << CommandLineName(std::string(arg)) << "\n"
                 << kUsage;
@@ -132,6 +145,15 @@ int RunChecker(int argc, const char* const* argv, std::ostream& out, std::ostrea
         } else {
             paths.emplace_back(arg);
         }
+    }
+    if (answers) {
+        if (paths.size() < 2 || preview) {
+            err << kAnswersUsage;
+            return kUsageError;
+        }
+        const std::string questionFile = paths.back();
+        paths.pop_back();
+        return CheckAnswerReports(paths, questionFile, out);
     }
     if (paths.empty()) {
         err << kUsage;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "questions/NearMiss.h"
+
 struct Judgement;
 
 enum class AnswerVerdict {
@@ -31,9 +33,12 @@ struct AnswerRecord {
     int questionNo = 0;
     std::string text;    // the typed text as given (Windows-1252); empty for a click
     bool click = false;  // a point clicked in the picture instead of a typed text
+    bool key = false;    // with `click`: the point was chosen with the keyboard, not the mouse
     int x = 0;           // the point, for a click
     int y = 0;
     AnswerVerdict verdict = AnswerVerdict::Wrong;
+    // For a wrong typed answer: the near miss named to the learner, if any.
+    NearMissKind nearMiss = NearMissKind::None;
     double seconds = 0;   // from the question on screen to the answer
     std::int64_t at = 0;  // clock time of the answer, seconds since 1970 (0: not given)
 };

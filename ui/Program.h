@@ -23,6 +23,7 @@ constexpr int kCmdLoadRound = 1005;
 constexpr int kCmdHelp = 1006;
 constexpr int kCmdTerms = 1007;
 constexpr int kCmdAbout = 1008;
+constexpr int kCmdSaveAnswerReport = 1009;
 constexpr int kCmdExit = 1011;
 
 // Registers the window class, creates the main window with its menu, text

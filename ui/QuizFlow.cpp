@@ -253,7 +253,8 @@ void TypedAnswer() {
         // The same answer twice counts as wrong, and the question starts over.
         ReleaseGivenAnswers();
     }
-    RecordAnswer(typed.get(), VerdictOf(judgement, repeat));
+    RecordAnswer(typed.get(), VerdictOf(judgement, repeat),
+                 nearMiss ? judgement.kind : NearMissKind::None);
 
     if (answer > 0 && !repeat) {
         ui.iLastCorrectAnswer = answer;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "questions/Question.h"
+#include "ui/AnswerReport.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -24,6 +25,7 @@ void Record(AnswerRecord record) {
     record.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - QuestionShownAt()).count();
     record.at = static_cast<std::int64_t>(std::time(nullptr));
+    KeepAnswerForReport(record);
     round.memory.Record(std::move(record));
 }
 
@@ -74,16 +76,18 @@ std::string TroubleLine(const QuestionTrouble& trouble, int wrongClicks, const c
 
 void NoteQuestionShown() { QuestionShownAt() = std::chrono::steady_clock::now(); }
 
-void RecordAnswer(std::string_view typed, AnswerVerdict verdict) {
+void RecordAnswer(std::string_view typed, AnswerVerdict verdict, NearMissKind nearMiss) {
     AnswerRecord record;
     record.text = std::string(typed);
     record.verdict = verdict;
+    record.nearMiss = nearMiss;
     Record(std::move(record));
 }
 
-void RecordClick(int x, int y, bool right) {
+void RecordClick(int x, int y, bool right, bool key) {
     AnswerRecord record;
     record.click = true;
+    record.key = key;
     record.x = x;
     record.y = y;
     record.verdict = right ? AnswerVerdict::Right : AnswerVerdict::Wrong;

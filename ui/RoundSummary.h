@@ -14,10 +14,12 @@
 // The question at the head is now on screen: the time of the next answer counts from here.
 void NoteQuestionShown();
 
-// Records an answer to the question at the head of the round: a typed text,
-// or (with `click`) a point clicked in the picture.
-void RecordAnswer(std::string_view typed, AnswerVerdict verdict);
-void RecordClick(int x, int y, bool right);
+// Records an answer to the question at the head of the round: a typed text
+// (with the near miss named to the learner, if any), or a point chosen in the
+// picture by a click or (with `key`) with the keyboard.
+void RecordAnswer(std::string_view typed, AnswerVerdict verdict,
+                  NearMissKind nearMiss = NearMissKind::None);
+void RecordClick(int x, int y, bool right, bool key = false);
 
 // The line naming a near miss of `typed` to the accepted answer `answer`.
 // Empty for NearMissKind::None.

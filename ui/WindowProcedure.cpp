@@ -7,6 +7,7 @@
 
 #include "platform/FileNameText.h"
 #include "platform/WinApi.h"
+#include "ui/AnswerReport.h"
 #include "ui/Controls.h"
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
@@ -131,6 +132,9 @@ void Command(HWND hwnd, int id) {
             break;
         case kCmdLoadRound:
             LoadRound(hwnd);
+            break;
+        case kCmdSaveAnswerReport:
+            SaveAnswerReportCommand(hwnd);
             break;
         case kCmdExit:
             PostMessageA(hwnd, WM_CLOSE, 0, 0);

@@ -94,6 +94,12 @@ WriteFixtures() {
     printf '%s\r\n' "qfile: \"$(NativePath "$q/teach.txt")\"" 'sfile: "teach.qfr"' 'qantal: 3' \
         'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' >"$q/teach.qfr"
 
+    # The answer report's round: a typed question and a zone question.
+    Cp1252 "$q/report.txt" '\xa4Q "Capital of Sweden, =the north?"\n\xa4P "teal.bmp"\n\xa4A "Stockholm"\n\xa4E\n
+\xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
+    printf '%s\r\n' "qfile: \"$(NativePath "$q/report.txt")\"" 'sfile: "report.qfr"' 'qantal: 2' \
+        'Q: 1 Stat: 0' 'Q: 2 Stat: 0' >"$q/report.qfr"
+
     # A picture far larger than the screen.
     convert -size 4000x2700 "xc:rgb($BIG_TOP)" -size 4000x300 "xc:rgb($BIG_BOTTOM)" -append \
         -type TrueColor "BMP3:$q/big.bmp" || Fail "cannot write $q/big.bmp"
@@ -799,6 +805,93 @@ StepTeachingRound() {
     ExpectExit
 }
 
+# ---- the answer report ------------------------------------------------
+
+# Checks the answer report with Python's csv module: a byte-order mark, CR LF
+# line ends, the header and one row per answer given, in order.
+CheckAnswerReport() {
+    python3 - "$1" <<'PYTHON'
+import csv, io, re, sys
+raw = open(sys.argv[1], "rb").read()
+assert raw.startswith(b"\xef\xbb\xbf"), "no byte-order mark"
+assert raw.endswith(b"\r\n") and b"\n" not in raw.replace(b"\r\n", b""), "not CR LF"
+rows = list(csv.reader(io.StringIO(raw.decode("utf-8-sig"), newline="")))
+assert rows[0] == ["time", "file", "question", "line", "question text", "answer", "verdict",
+                   "seconds"], rows[0]
+got = [(r[1], r[2], r[3], r[4], r[5] if not r[5].startswith("click") else "click", r[6])
+       for r in rows[1:]]
+typed = ("report.txt", "1", "1", "Capital of Sweden, =the north?")
+zone = ("report.txt", "2", "6", "Click the grey half.")
+want = [typed + ("Stokholm", "near-typo"), zone + ("click", "wrong"), typed + ("Rome", "wrong"),
+        zone + ("click", "right"), typed + ("Stockholm", "right")]
+assert got == want, "rows %r" % got
+for r in rows[1:]:
+    assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d", r[0]), r
+    assert re.fullmatch(r"\d+\.\d", r[7]), r
+# The zone picture is 200 x 100 pixels, its zone the right half.
+clicks = [tuple(map(int, r[5][6:].split(","))) for r in rows[1:] if r[5].startswith("click")]
+assert clicks[0][0] < 100 <= clicks[1][0] < 200 and all(0 <= y < 100 for _, y in clicks), clicks
+PYTHON
+}
+
+# The end -> the end. Save answer report before any answer: a box says
+# there are none. Load round of report.qfr; "Stokholm" (a near miss), a
+# click beside the zone, "Rome", a click in the zone and "Stockholm"; on the
+# congratulations Save answer report proposes report-answers.csv beside the
+# question file, Enter takes it, and Python's csv module reads the rows back.
+StepAnswerReport() {
+    StartProgram
+    Menu f a
+    local box dialog
+    box=$(WaitForWindow "No answers yet" 20) || exit 1
+    BoxSays "$box" "There are no answers to report yet."
+    HoldKey Return
+    WaitGone "$box"
+    Menu f l
+    ChooseFile Open "$WORK/quiz/report.qfr"
+    ShowsWithin 10 "the typed question of report.qfr did not appear" TypedQuestionWaits "$TEAL"
+    TypeInMain "Stokholm"
+    ShowsWithin 5 "the typed letters did not reach the answer box" BoxHasText
+    TapKey Return
+    ShowsWithin 10 "the near miss was not wrong" SchemeIs "$RED"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not follow" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
+    ClickClient $((W / 2 - 50)) 60
+    ShowsWithin 10 "a click outside the zone was not wrong" SchemeIs "$RED"
+    ClickClient 5 $((H - 5))
+    ShowsWithin 10 "a click did not continue" TypedQuestionWaits "$TEAL"
+    TypeInMain "Rome"
+    TapKey Return
+    ShowsWithin 10 "Rome was not wrong" SchemeIs "$RED"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not come back" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 + 50)) "$ZONE_RIGHT" && NoBox'
+    ClickClient $((W / 2 + 50)) 60
+    ShowsWithin 10 "a click inside the zone was not right" SchemeIs "$GREEN"
+    ClickClient 5 $((H - 5))
+    ShowsWithin 10 "the typed question did not come back" TypedQuestionWaits "$TEAL"
+    TypeInMain "Stockholm"
+    TapKey Return
+    ShowsWithin 10 "Stockholm was not right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    Menu f a
+    dialog=$(WaitForWindow "Save As" 20) || exit 1
+    WaitActive "$dialog"
+    WaitSteady "$dialog" "the dialog \"Save As\""
+    HoldKey Return
+    WaitGone "$dialog"
+    WaitForFile "$WORK/quiz/report-answers.csv" 10 ||
+        Fail "no report-answers.csv; the folder holds: $(ls -A "$WORK/quiz" | tr '\n' ' ')"
+    local checked
+    checked=$(CheckAnswerReport "$WORK/quiz/report-answers.csv" 2>&1) ||
+        Fail "the answer report does not read back: $checked"
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -821,6 +914,7 @@ STEPS=(
     StepContinueKeptRound
     StepDiscardKeptRound
     StepTeachingRound
+    StepAnswerReport
 )
 
 # ---- run --------------------------------------------------------------

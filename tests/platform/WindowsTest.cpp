@@ -118,6 +118,7 @@ TEST_F(Windows, MenuComesFromTheResourceScriptAndShrinksTheClientArea) {
                                                                {"  &Restart round", 1003},
                                                                {"  ", 0},
                                                                {"  &Save round", 1004},
+                                                               {"  Save &answer report...", 1009},
                                                                {"  &Load round", 1005},
                                                                {"  ", 0},
                                                                {"  &Exit", 1011},

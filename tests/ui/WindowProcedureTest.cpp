@@ -41,6 +41,7 @@ TEST_F(WindowProcedure, MenuHoldsTheCommands) {
         {1, "&Restart round", 1003},
         {1, "", 0},
         {1, "&Save round", 1004},
+        {1, "Save &answer report...", 1009},
         {1, "&Load round", 1005},
         {1, "", 0},
         {1, "&Exit", 1011},
@@ -244,7 +245,7 @@ TEST_F(WindowProcedure, InformationBoxes) {
     Menu(kCmdHelp);
     Menu(kCmdTerms);
     Menu(kCmdAbout);
-    Menu(1009);  // no such command
+    Menu(1010);  // no such command
     const auto& boxes = seams::ShownMessageBoxes();
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].text,

@@ -93,4 +93,13 @@ $report"
         Fail "the builds wrote different numbers of pictures"
     echo "$TEST_NAME: the examples' preview: $count pictures as on Linux"
 fi
+
+# Answer reports: two reports read with --answers give the notes the Linux
+# checker gives (kept in the gallery).
+answers=$(cd "$root/tests/check/gallery/answers" &&
+    { timeout 120 "$WINE" "$exe" --answers one.csv two.csv quiz.txt 2>/dev/null; echo "exit $?"; } |
+    tr -d '\r')
+expected=$(cat "$root/tests/check/gallery/answers/two-reports.expected")
+[ "$answers" = "$expected" ] || Fail "the notes from two answer reports differ:
+$(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$answers") || true)"
 echo "$TEST_NAME: passed"
