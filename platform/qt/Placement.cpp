@@ -124,8 +124,11 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
         return FALSE;
     QWidget* widget = window->widget;
     // The frame that the layer adds round the widget (which holds the menu
-    // bar and the client area) to make the outer size.
-    const QSize frame = window->outerSize - widget->size();
+    // bar and the client area) to make the outer size; the widget's own size
+    // follows resizing by the window system, the outer size kept does not.
+    RECT frameRect{0, 0, 0, 0};
+    AdjustWindowRectEx(&frameRect, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    const QSize frame(frameRect.right - frameRect.left, frameRect.bottom - frameRect.top);
     const bool maximized = widget->isMaximized();
     QPoint topLeft = widget->pos();
     QSize size = widget->size();

@@ -850,7 +850,7 @@ StepWindowPlaceRemembered() {
     Menu f e
     ExpectExit
     if [ "$WINE_MODE" != 1 ]; then
-        grep -q '^WindowRight=dword:' "$XDG_CONFIG_HOME/quillfin/quillfin.ini" 2>/dev/null ||
+        grep -q 'WindowRight=dword:' "$XDG_CONFIG_HOME/quillfin/quillfin.ini" 2>/dev/null ||
             Fail "no window place was kept in $XDG_CONFIG_HOME/quillfin/quillfin.ini"
     fi
     KEEP_PLACE=1 StartProgram

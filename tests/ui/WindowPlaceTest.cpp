@@ -118,6 +118,21 @@ TEST_F(RememberedPlace, SizeAndPositionComeBackAtTheNextStart) {
     EXPECT_EQ(client.right, 700 - 16);
 }
 
+TEST_F(RememberedPlace, ASizeTheUserGaveTheWindowIsKept) {
+    seams::SetScreens({{{0, 0, 1920, 1080}, {0, 0, 1920, 1050}}});
+    // Resized by the window system, not by the program.
+    seams::MainWidget(Main())->resize(600, 460);
+    Pump();
+    RECT before{};
+    GetClientRect(Main(), &before);
+    ASSERT_EQ(before.right, 600);
+    Restart();
+    RECT after{};
+    GetClientRect(Main(), &after);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
+}
+
 TEST_F(RememberedPlace, APlaceOnAScreenThatIsGoneMovesOntoTheNearestOne) {
     // Two screens side by side; the window on the right one.
     seams::SetScreens(
