@@ -7,6 +7,7 @@
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
