@@ -133,6 +133,21 @@ TEST_F(RememberedPlace, ASizeTheUserGaveTheWindowIsKept) {
     EXPECT_EQ(after.bottom, before.bottom);
 }
 
+TEST_F(RememberedPlace, AMaximizedWindowComesBackMaximizedOverItsRestoredPlace) {
+    seams::SetScreens({{{0, 0, 1920, 1080}, {0, 0, 1920, 1050}}});
+    WINDOWPLACEMENT maximized = Placement();
+    maximized.rcNormalPosition = RECT{300, 200, 1000, 900};
+    maximized.showCmd = SW_SHOWMAXIMIZED;
+    ASSERT_TRUE(SetWindowPlacement(Main(), &maximized));
+    Pump();
+    ASSERT_EQ(Placement().showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+    Restart();
+    const WINDOWPLACEMENT again = Placement();
+    EXPECT_EQ(again.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+    EXPECT_EQ(again.rcNormalPosition.right - again.rcNormalPosition.left, 700);
+    EXPECT_EQ(again.rcNormalPosition.bottom - again.rcNormalPosition.top, 700);
+}
+
 TEST_F(RememberedPlace, APlaceOnAScreenThatIsGoneMovesOntoTheNearestOne) {
     // Two screens side by side; the window on the right one.
     seams::SetScreens(
