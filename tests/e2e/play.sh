@@ -862,8 +862,9 @@ StepWindowPlaceRemembered() {
 
 # Nothing running -> a round kept at exit. Save round on the welcome screen
 # says that there is no round to save. A copy of the round file in another
-# folder loaded; Save round then starts beside the round's question file
-# and proposes its name with .qfr: Enter alone saves quiz.qfr there.
+# folder, opened from the command line there; Save round then starts beside
+# the round's question file, not in that folder, and proposes the question
+# file's name with .qfr: Enter alone saves quiz.qfr there.
 StepDialogsStartBesideTheQuestions() {
     StartProgram
     Menu f s
@@ -873,11 +874,13 @@ StepDialogsStartBesideTheQuestions() {
     HoldKey Return
     WaitGone "$box"
     ShowsWithin 10 "the welcome picture did not stay" WelcomeShown
+    Menu f e
+    ExpectExit
     mkdir -p "$WORK/elsewhere"
     cp "$WORK/quiz/round.qfr" "$WORK/elsewhere/copy.qfr"
     rm -f "$WORK/quiz/quiz.qfr"
-    Menu f l
-    ChooseFile Open "$WORK/elsewhere/copy.qfr"
+    StartProgramWithFile "elsewhere/copy.qfr"
+    WaitActive "$WID"
     ShowsWithin 10 "the round from the other folder did not start" TypedQuestionWaits "$GOLD"
     Menu f s
     dialog=$(WaitForWindow "Save As" 20) || exit 1
