@@ -9,6 +9,7 @@
 #include <windows.h>
 // After <windows.h>, which it needs.
 #include <commdlg.h>
+#include <shellapi.h>
 
 #else
 
@@ -47,8 +48,12 @@ QF_DECLARE_HANDLE(HFONT);
 QF_DECLARE_HANDLE(HBITMAP);
 QF_DECLARE_HANDLE(HMENU);
 QF_DECLARE_HANDLE(HICON);
+QF_DECLARE_HANDLE(HKEY);
+QF_DECLARE_HANDLE(HMONITOR);
+QF_DECLARE_HANDLE(HDROP);
 #undef QF_DECLARE_HANDLE
 typedef HICON HCURSOR;
+typedef HINSTANCE HMODULE;
 
 #ifndef TRUE
 #define TRUE 1
@@ -139,6 +144,38 @@ struct OPENFILENAMEA {
 };
 typedef OPENFILENAMEA* LPOPENFILENAMEA;
 
+struct WINDOWPLACEMENT {
+    UINT length;
+    UINT flags;
+    UINT showCmd;
+    POINT ptMinPosition;
+    POINT ptMaxPosition;
+    RECT rcNormalPosition;  // the outer rectangle of the restored window
+};
+
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
+struct MONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;  // without the panels and task bars
+    DWORD dwFlags;
+};
+
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef HKEY* PHKEY;
+typedef LONG LSTATUS;
+typedef DWORD REGSAM;
+typedef DWORD* LPDWORD;
+typedef BYTE* LPBYTE;
+
 struct BITMAPINFOHEADER {
     DWORD biSize;
     LONG biWidth;
@@ -197,6 +234,7 @@ struct DIBSECTION {
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_ENDSESSION 0x0016
+#define WM_GETMINMAXINFO 0x0024
 #define WM_SETFONT 0x0030
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
@@ -205,6 +243,7 @@ struct DIBSECTION {
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
+#define WM_DROPFILES 0x0233
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -227,6 +266,8 @@ struct DIBSECTION {
 // ShowWindow and SetWindowPos
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
 #define SW_SHOWDEFAULT 10
 #define SW_SHOW 5
 #define SWP_NOSIZE 0x0001
@@ -235,6 +276,28 @@ struct DIBSECTION {
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
 #define HWND_TOP ((HWND)0)
+
+// Monitors
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTOPRIMARY 0x00000001
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+
+// The registry
+#define HKEY_CURRENT_USER ((HKEY)(std::uintptr_t)0x80000001)
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MORE_DATA 234L
+#define REG_OPTION_NON_VOLATILE 0x00000000L
+#define REG_CREATED_NEW_KEY 0x00000001L
+#define REG_OPENED_EXISTING_KEY 0x00000002L
+#define REG_DWORD 4
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
 
 // Keys
 #define VK_RETURN 0x0D
@@ -315,6 +378,37 @@ LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LP
 BOOL DestroyWindow(HWND hwnd);
 SHORT GetAsyncKeyState(int key);
 
+// The place of a top-level window: its restored outer rectangle in screen
+// coordinates and whether it is maximized. SetWindowPlacement shows the
+// window with showCmd.
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
+BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
+// The outer rectangle of a window for a given client rectangle.
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+// The screens: the one a rectangle lies most on (or, by the flags, the
+// nearest or the primary one, or none); its whole and its work area.
+HMONITOR MonitorFromRect(const RECT* rect, DWORD flags);
+BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info);
+
+// Files dropped on a window: DragAcceptFiles lets the window take them; each
+// drop then comes as WM_DROPFILES with the drop in wParam, which
+// DragQueryFileA reads (index 0xFFFFFFFF: the number of files; a null buffer:
+// the length of a name) and DragFinish frees.
+void DragAcceptFiles(HWND hwnd, BOOL accept);
+UINT DragQueryFileA(HDROP drop, UINT index, LPSTR file, UINT size);
+void DragFinish(HDROP drop);
+
+// The registry: keys under HKEY_CURRENT_USER with REG_DWORD values, kept
+// per user in an INI file (platform/UserFiles.h).
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
+                        REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result,
+                        LPDWORD disposition);
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD size);
+LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                         LPDWORD size);
+LSTATUS RegCloseKey(HKEY key);
+
 // Resources, menus, icons, cursors
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
@@ -331,8 +425,16 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn);
 BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn);
 
 // Files and folders. File names are the platform's own bytes.
+// The program's own file: the length copied (without the zero), or
+// `size` when the name was cut short; 0 on failure. Only a null module.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
 BOOL SetCurrentDirectoryA(LPCSTR pathName);
+
+// The shell. ShellExecuteA with the operation "open" (or null) hands a
+// file to the desktop's handler for it; a value above 32 on success.
+HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                        LPCSTR directory, int showCommand);
 
 // Graphics
 HDC GetDC(HWND hwnd);

@@ -18,9 +18,10 @@ cmake --build --preset windows
 ./tests/windows/wine_names_test.sh build-win/quillfin.exe
 cmake --build build-win --target quillfin_file_system_probe
 ./tests/windows/file_system_test.sh build-win/quillfin_file_system_probe.exe
-cmake --build build-win --target quillfin_picture_probe quillfin_version_probe
+cmake --build build-win --target quillfin_picture_probe quillfin_version_probe quillfin_drop_probe
 ./tests/windows/version_test.sh build-win/quillfin_version_probe.exe build-win/quillfin.exe \
   build-win/quillfin-check.exe
+./tests/windows/drop_test.sh build-win/quillfin_drop_probe.exe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -75,8 +75,10 @@ std::vector<std::string> SplitCommandLine(const char* commandLine) {
 bool OpenCommandLineFile(HWND hwnd, const char* commandLine) {
     const std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty()) return false;
-    const std::string& given = arguments.front();
+    return OpenGivenFile(hwnd, arguments.front());
+}
 
+bool OpenGivenFile(HWND hwnd, const std::string& given) {
     std::size_t folderLength = 0;
     const std::string path = given.empty() ? std::string() : FullPathName(given, folderLength);
     if (path.empty() || folderLength == 0 || !OpenFileAt(path.c_str(), 0)) {

@@ -27,3 +27,8 @@ std::vector<std::string> SplitCommandLine(const char* commandLine);
 // welcome screen as it is. Further arguments are ignored; without any,
 // nothing happens. Returns true when a round was taken up.
 bool OpenCommandLineFile(HWND hwnd, const char* commandLine);
+
+// What OpenCommandLineFile does with its first argument, for a file named
+// otherwise (dropped on the window): opened as a round file or a question
+// file by its content, refused with a warning when it cannot start a round.
+bool OpenGivenFile(HWND hwnd, const std::string& name);

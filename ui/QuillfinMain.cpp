@@ -9,6 +9,7 @@
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
+#include "ui/WindowPlace.h"
 #include "ui/WindowTitle.h"
 
 namespace {
@@ -125,7 +126,9 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     ui.hwndMain = hwnd;
 
     SetMenu(hwnd, LoadMenuA(instance, MAKEINTRESOURCEA(kMenuResource)));
-    ShowWindow(hwnd, showCommand);
+    ShowMainWindowInPlace(hwnd, showCommand);
+    // Question and round files dropped on the window open as from the menu.
+    DragAcceptFiles(hwnd, TRUE);
     ui.hAppInstance = instance;
 
     ui.hwndTextArea =

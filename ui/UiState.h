@@ -93,6 +93,9 @@ struct UiState {
     // The zone bitmap loaded for a zone click's test, held until the picture
     // has been marked with it, so that one click reads the file once.
     HBITMAP hZoneBitmap = nullptr;
+    // The folder of the file last chosen in a file dialog (with its
+    // separator), where the next dialog starts when no round names one.
+    std::string LastDialogFolder;
 };
 
 // The one UI state of the process.

@@ -9,11 +9,14 @@
 #include "platform/WinApi.h"
 #include "ui/AnswerReport.h"
 #include "ui/Controls.h"
+#include "ui/Dialogs.h"
+#include "ui/FileDrop.h"
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/RoundSummary.h"
 #include "ui/UiState.h"
+#include "ui/WindowPlace.h"
 
 namespace {
 
@@ -26,10 +29,6 @@ constexpr const char kSaveRoundFilter[] = "Text Files (.qfr)\0*.qfr\0";
 
 constexpr const char* kNoRoundText = "There is no active round to restart!";
 constexpr const char* kNoRoundTitle = "Can not comly";
-constexpr const char* kHelpText =
-    "Help documetntation is included in the \"help\" directory.\n"
-    "Open the file \"Quillfin_help_v.1.00 beta.html\"";
-constexpr const char* kHelpTitle = "Quillfin Help";
 constexpr const char* kTermsText =
     "Quillfin is free to use for learning and teaching.\n"
     "You may copy it and give it to others, unchanged and free of charge.\n"
@@ -40,6 +39,11 @@ constexpr const char* kAboutText =
     "Quillfin v.0.02 (beta)\n"
     "A quiz trainer written by the Quillfin developers.";
 constexpr const char* kAboutTitle = "About Quillfin";
+
+constexpr const char* kNothingToSaveText =
+    "There is no round to save yet.\n"
+    "New round starts a round; Load round continues a saved one.";
+constexpr const char* kNothingToSaveTitle = "No round to save";
 
 constexpr const char* kSaveFailedText = "The round could not be saved to the file\n";
 constexpr const char* kSaveFailedAdvice =
@@ -56,11 +60,16 @@ constexpr const char* kInfoHeading = "\nAdditional info:\n";
 constexpr int kPictureTop = 10;
 constexpr int kPictureFrame = 1;
 
-// Shows an open or save dialog; the chosen path, or empty when cancelled.
+// Shows an open or save dialog, started where FileDialogStart says; the
+// chosen path, or empty when cancelled.
 std::string AskFileName(HWND owner, bool save, const char* filter, const char* defaultExtension,
                         DWORD flags) {
     char fileName[kFileNameBufferSize] = {};
+    const DialogStart start = FileDialogStart(save);
+    if (start.fileName.size() < kFileNameBufferSize)
+        start.fileName.copy(fileName, start.fileName.size());
     OPENFILENAMEA ofn{};
+    if (!start.folder.empty()) ofn.lpstrInitialDir = start.folder.c_str();
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter;
@@ -72,6 +81,7 @@ std::string AskFileName(HWND owner, bool save, const char* filter, const char* d
     const BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (!chosen) return {};
     fileName[kFileNameBufferSize - 1] = '\0';
+    NoteDialogFolder(fileName);
     return fileName;
 }
 
@@ -99,6 +109,10 @@ void RestartRound(HWND hwnd) {
 
 void SaveRound(HWND hwnd) {
     const int state = Ui().QuizState;
+    if (state == kQuizWelcome) {
+        MessageBoxA(hwnd, kNothingToSaveText, kNothingToSaveTitle, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     if (state < kQuizAwaitTypedAnswer || state > kQuizFeedbackWrong) return;
     const std::string path =
         AskFileName(hwnd, true, kSaveRoundFilter, "qfr",
@@ -140,7 +154,7 @@ void Command(HWND hwnd, int id) {
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
             break;
         case kCmdHelp:
-            MessageBoxA(hwnd, kHelpText, kHelpTitle, MB_OK);
+            ShowHelpBox(hwnd);
             break;
         case kCmdTerms:
             MessageBoxA(hwnd, kTermsText, kTermsTitle, MB_OK);
@@ -293,14 +307,22 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             // a round in progress is kept, without a question, and the
             // window goes as before.
             KeepRoundAtExit();
+            RememberWindowPlace(hwnd);
             return DefWindowProcA(hwnd, message, wParam, lParam);
         case WM_ENDSESSION:
             // The desktop session ends: no WM_CLOSE comes, and the process
             // may be ended as soon as this returns.
             if (wParam) {
                 KeepRoundAtExit();
+                RememberWindowPlace(hwnd);
                 DestroyWindow(hwnd);
             }
+            return 0;
+        case WM_DROPFILES:
+            OpenDroppedFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case WM_GETMINMAXINFO:
+            LimitWindowSize(reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;
         case WM_DESTROY:
             ReleaseDrawnCopy();

@@ -238,8 +238,8 @@ BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
         DialogScript& script = Dialogs();
         script.fileDialogs.push_back(testing::ShownFileDialog{
             save, ofn->lStructSize, ofn->hwndOwner, filter, ofn->nFilterIndex,
-            ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "", ofn->Flags, ofn->nMaxFile,
-            initial});
+            ofn->lpstrDefExt != nullptr ? ofn->lpstrDefExt : "", ofn->Flags, ofn->nMaxFile, initial,
+            ofn->lpstrInitialDir != nullptr ? ofn->lpstrInitialDir : ""});
         answer = ScriptedAnswer(save, *ofn);
     } else {
         answer = AskUser(save, *ofn, filter, initial);

@@ -117,6 +117,7 @@ struct DialogScript {
     std::vector<testing::ShownMessageBox> messageBoxes;
     std::vector<testing::ShownFileDialog> fileDialogs;
     std::function<void()> whileNextOpen;
+    std::vector<testing::ShellRequest> shellRequests;
 };
 DialogScript& Dialogs();
 

@@ -6,9 +6,11 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/WinApi.h"
@@ -45,9 +47,20 @@ struct ShownFileDialog {
     DWORD flags;
     DWORD maxFile;
     std::string initialFile;  // what lpstrFile held when the dialog opened
+    std::string initialDir;   // lpstrInitialDir; empty when null
 };
 void PushFileDialogAnswer(std::optional<std::string> path);
 const std::vector<ShownFileDialog>& ShownFileDialogs();
+
+// The shell: once scripting is on (or under the offscreen platform)
+// ShellExecuteA only records what it was asked to open.
+struct ShellRequest {
+    std::string operation;  // empty when null
+    std::string file;
+};
+const std::vector<ShellRequest>& ShellRequests();
+// The name GetModuleFileNameA reports for the program (nullopt: its own).
+void SetModuleFileName(std::optional<std::string> path);
 
 // Forgets everything recorded and scripted so far.
 void ClearRecords();
@@ -79,6 +92,12 @@ QWidget* MainWidget(HWND main);
 // open (scripted dialogs only).
 void WhileNextDialogOpen(std::function<void()> whileOpen);
 
+// Drops files (the platform's own bytes) on the middle of a main window as
+// the window system delivers a drop: true when the window took them.
+bool DropFiles(HWND main, const std::vector<std::string>& paths);
+// How many drops have not been freed with DragFinish.
+std::size_t OpenDrops();
+
 // Sets the text of an edit control as if the user had typed it (UTF-8 in).
 void TypeText(HWND edit, const std::string& utf8);
 
@@ -94,6 +113,10 @@ void ResizeClient(HWND hwnd, int width, int height);
 void ExposeClientPart(HWND hwnd, const RECT& area);
 // Selects a menu command as the user would (queues WM_COMMAND).
 void ChooseMenuItem(HWND hwnd, int id);
+
+// The screens that MonitorFromRect and GetMonitorInfoA report, each as its
+// whole rectangle and its work area, the primary one first (empty: Qt's).
+void SetScreens(const std::vector<std::pair<RECT, RECT>>& screens);
 
 // The dots per inch that GetDeviceCaps(LOGPIXELSY) reports (0: the screen's).
 void SetLogPixelsY(int dpi);

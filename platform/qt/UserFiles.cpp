@@ -1,4 +1,4 @@
-// The per-user folder of the XDG base directories, made private to the user.
+// The per-user folders of the XDG base directories, made private to the user.
 #include "platform/UserFiles.h"
 
 #include <cstdlib>
@@ -15,16 +15,16 @@ std::filesystem::path AbsoluteFolderOf(const char* variable) {
     return folder.is_absolute() ? folder : std::filesystem::path();
 }
 
-}  // namespace
-
-std::string UserStateFile(const char* name) {
+// `name` in the program's folder under $`variable`, else under `fallback`
+// in the home folder.
+std::string UserFile(const char* variable, const char* fallback, const char* name) {
     namespace fs = std::filesystem;
     if (name == nullptr || *name == '\0') return {};
-    fs::path base = AbsoluteFolderOf("XDG_STATE_HOME");
+    fs::path base = AbsoluteFolderOf(variable);
     if (base.empty()) {
         const fs::path home = AbsoluteFolderOf("HOME");
         if (home.empty()) return {};
-        base = home / ".local" / "state";
+        base = home / fallback;
     }
     const fs::path folder = base / "quillfin";
     std::error_code error;
@@ -34,4 +34,14 @@ std::string UserStateFile(const char* name) {
         fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
     }
     return (folder / name).string();
+}
+
+}  // namespace
+
+std::string UserStateFile(const char* name) {
+    return UserFile("XDG_STATE_HOME", ".local/state", name);
+}
+
+std::string UserSettingsFile(const char* name) {
+    return UserFile("XDG_CONFIG_HOME", ".config", name);
 }

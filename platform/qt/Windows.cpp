@@ -226,6 +226,18 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
     return hwnd;
 }
 
+// As Windows does for a window being created, asks the procedure for the
+// smallest outer size (WM_GETMINMAXINFO), which the window system then keeps
+// the window from going below.
+void ApplySizeLimits(HWND hwnd, QWidget* top) {
+    MINMAXINFO limits{};
+    SendToWindow(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    if (limits.ptMinTrackSize.x > 0 && limits.ptMinTrackSize.y > 0) {
+        top->setMinimumSize(std::max(0, static_cast<int>(limits.ptMinTrackSize.x) - kFrameWidth),
+                            std::max(0, static_cast<int>(limits.ptMinTrackSize.y) - kFrameHeight));
+    }
+}
+
 HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x, int y, int width,
                 int height, HMENU menu) {
     InstallInputFilter();
@@ -243,6 +255,7 @@ HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x
     if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) top->move(x, y);
     if (menu != nullptr) SetMenu(hwnd, menu);
     SetClientSize(window, ClientFromOuter(window, window->outerSize));
+    ApplySizeLimits(hwnd, top);
     if ((style & WS_VISIBLE) != 0) ShowWindow(hwnd, SW_SHOWDEFAULT);
     return hwnd;
 }
@@ -526,4 +539,16 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
     if (ps == nullptr) return FALSE;
     return ReleaseDC(hwnd, ps->hdc) != 0 ? TRUE : FALSE;
+}
+
+// The layer's frame: kFrameWidth across, split evenly between the sides,
+// and kFrameHeight down, of which the bottom edge is as thick as a side.
+BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL menu, DWORD) {
+    if (rect == nullptr) return FALSE;
+    constexpr int kSide = kFrameWidth / 2;
+    rect->left -= kSide;
+    rect->right += kFrameWidth - kSide;
+    rect->top -= kFrameHeight - kSide + (menu ? kMenuHeight : 0);
+    rect->bottom += kSide;
+    return TRUE;
 }

@@ -37,6 +37,9 @@ WORK=$(mktemp -d)
 SHOT="$WORK/shot.png"
 # A round kept at exit goes into the test's own folder, never the user's.
 export XDG_STATE_HOME="$WORK/state"
+# So does the window's remembered place; each start takes a fresh one
+# (StartProgram) unless a step keeps it on purpose.
+export XDG_CONFIG_HOME="$WORK/config"
 trap 'StopSession; rm -rf "$WORK"' EXIT
 
 # The main window's title: "Quillfin" on the welcome screen; while a round
@@ -130,6 +133,14 @@ NativePath() {
 # WIN_X, WIN_Y, MENU, W, H and keeps the welcome picture in $WORK/welcome.png.
 StartProgram() {
     cd "$WORK/quiz" || Fail "no fixture folder"
+    # A window place remembered by an earlier step would move this start;
+    # KEEP_PLACE=1 keeps it for a step that checks it.
+    if [ "${KEEP_PLACE:-0}" != 1 ]; then
+        rm -rf "$XDG_CONFIG_HOME"
+        if [ "$WINE_MODE" = 1 ]; then
+            "$WINE" reg delete 'HKCU\Software\Quillfin' /f >/dev/null 2>&1 || true
+        fi
+    fi
     if [ "$WINE_MODE" = 1 ]; then
         "$WINE" "$program" "$@" >"$WORK/program.log" 2>&1 &
     else
@@ -805,6 +816,90 @@ StepTeachingRound() {
     ExpectExit
 }
 
+# The window's outer geometry as "x y width height", as xdotool reports it.
+WindowGeometry() {
+    xdotool getwindowgeometry "$1" | awk '
+        /Position/ { split($2, p, ","); x = p[1]; y = p[2] }
+        /Geometry/ { split($2, g, "x"); print x, y, g[1], g[2] }'
+}
+
+# Waits until the window `id` has the geometry "x y width height".
+WaitForGeometry() {
+    local id="$1" wanted="$2" now="" _
+    for _ in $(seq 1 50); do
+        now=$(WindowGeometry "$id")
+        [ "$now" = "$wanted" ] && return 0
+        sleep 0.1 # between the looks of a wait with a deadline
+    done
+    Fail "the window stands at $now, not at $wanted"
+}
+
+# Nothing running -> nothing running. The window made 600 x 460 and moved,
+# then File > Exit: the next start opens it at the same size and place.
+StepWindowPlaceRemembered() {
+    StartProgram
+    local x y w h _ before
+    xdotool windowsize "$WID" 600 460
+    for _ in $(seq 1 50); do
+        read -r x y w h <<<"$(WindowGeometry "$WID")"
+        [ "$w" = 600 ] && [ "$h" = 460 ] && break
+        sleep 0.1 # between the looks of a wait with a deadline
+    done
+    [ "$w" = 600 ] && [ "$h" = 460 ] || Fail "the window did not take the size 600 x 460"
+    xdotool windowmove "$WID" $((x + 40)) $((y + 30))
+    for _ in $(seq 1 50); do
+        before=$(WindowGeometry "$WID")
+        [ "$before" != "$x $y $w $h" ] && break
+        sleep 0.1 # between the looks of a wait with a deadline
+    done
+    [ "$before" != "$x $y $w $h" ] || Fail "the window did not move"
+    Menu f e
+    ExpectExit
+    if [ "$WINE_MODE" != 1 ]; then
+        grep -q 'WindowRight=dword:' "$XDG_CONFIG_HOME/quillfin/quillfin.ini" 2>/dev/null ||
+            Fail "no window place was kept in $XDG_CONFIG_HOME/quillfin/quillfin.ini"
+    fi
+    KEEP_PLACE=1 StartProgram
+    WaitForGeometry "$WID" "$before"
+    Log "the window came back at $before"
+    Menu f e
+    ExpectExit
+}
+
+# Nothing running -> a round kept at exit. Save round on the welcome screen
+# says that there is no round to save. A copy of the round file in another
+# folder, opened from the command line there; Save round then starts beside
+# the round's question file, not in that folder, and proposes the question
+# file's name with .qfr: Enter alone saves quiz.qfr there.
+StepDialogsStartBesideTheQuestions() {
+    StartProgram
+    Menu f s
+    local box dialog
+    box=$(WaitForWindow "No round to save" 20) || exit 1
+    BoxSays "$box" "No round to save" "There is no round to save yet."
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "the welcome picture did not stay" WelcomeShown
+    Menu f e
+    ExpectExit
+    mkdir -p "$WORK/elsewhere"
+    cp "$WORK/quiz/round.qfr" "$WORK/elsewhere/copy.qfr"
+    rm -f "$WORK/quiz/quiz.qfr"
+    StartProgramWithFile "elsewhere/copy.qfr"
+    WaitActive "$WID"
+    ShowsWithin 10 "the round from the other folder did not start" TypedQuestionWaits "$GOLD"
+    Menu f s
+    dialog=$(WaitForWindow "Save As" 20) || exit 1
+    WaitActive "$dialog"
+    WaitSteady "$dialog" "the dialog \"Save As\""
+    HoldKey Return
+    WaitGone "$dialog"
+    WaitForFile "$WORK/quiz/quiz.qfr" 10 ||
+        Fail "Save round did not propose quiz.qfr beside quiz.txt; elsewhere holds: $(ls -A "$WORK/elsewhere" | tr '\n' ' ')"
+    Menu f e
+    ExpectExit
+}
+
 # ---- the answer report ------------------------------------------------
 
 # Checks the answer report with Python's csv module: a byte-order mark, CR LF
@@ -915,6 +1010,8 @@ STEPS=(
     StepDiscardKeptRound
     StepTeachingRound
     StepAnswerReport
+    StepWindowPlaceRemembered
+    StepDialogsStartBesideTheQuestions
 )
 
 # ---- run --------------------------------------------------------------

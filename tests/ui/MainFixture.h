@@ -61,6 +61,8 @@ protected:
     void SetUp() override {
         // A round kept at exit goes into the test's own folder.
         setenv("XDG_STATE_HOME", (dir.Path() / "state").c_str(), 1);
+        // So does the window's place.
+        setenv("XDG_CONFIG_HOME", (dir.Path() / "config").c_str(), 1);
         seams::ResetPlatform();
         ResetUiState();
         seams::ScriptDialogs(true);

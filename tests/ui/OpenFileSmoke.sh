@@ -22,6 +22,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A round kept at exit goes into the test's own folder, never the user's.
 export XDG_STATE_HOME="$work/state"
+# So does the window's remembered place.
+export XDG_CONFIG_HOME="$work/config"
 
 fail() {
     echo "open file smoke test: $*" >&2

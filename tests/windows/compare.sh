@@ -17,6 +17,8 @@ WORK=$(mktemp -d)
 trap 'StopSession; rm -rf "$WORK"' EXIT
 # The Linux program keeps a round at exit in the test's own folder.
 export XDG_STATE_HOME="$WORK/state"
+# And its remembered window place: a place kept by another test would move it.
+export XDG_CONFIG_HOME="$WORK/config"
 out=${3:-$WORK/shots}
 mkdir -p "$out"
 out=$(realpath "$out")
