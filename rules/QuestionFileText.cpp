@@ -504,6 +504,8 @@ Held& TheHeld() {
 HeldQuestionText::HeldQuestionText(const char* fileName,
                                    std::shared_ptr<const QuestionFileText> text) {
     Held& held = TheHeld();
+    previousName_ = std::move(held.name);
+    previousText_ = std::move(held.text);
     held.name = fileName ? fileName : "";
     held.text = fileName ? std::move(text) : nullptr;
     ++held.generation;
@@ -511,8 +513,8 @@ HeldQuestionText::HeldQuestionText(const char* fileName,
 
 HeldQuestionText::~HeldQuestionText() {
     Held& held = TheHeld();
-    held.name.clear();
-    held.text.reset();
+    held.name = std::move(previousName_);
+    held.text = std::move(previousText_);
     ++held.generation;
 }
 

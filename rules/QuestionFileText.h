@@ -144,13 +144,19 @@ void SetQuestionTextCacheCapForTests(std::size_t bytes);
 // While an object of this class lives, every reading of the question file
 // `fileName` (spelled as the readers are given it) takes `text` instead of
 // the file, without opening it: one snapshot for a program that reads one
-// file many times over, as the checker does. One file at a time.
+// file many times over, as the checker does. One file at a time: a hold made
+// while another lives replaces it until the newer one ends, which puts the
+// older one back.
 class HeldQuestionText {
 public:
     HeldQuestionText(const char* fileName, std::shared_ptr<const QuestionFileText> text);
     ~HeldQuestionText();
     HeldQuestionText(const HeldQuestionText&) = delete;
     HeldQuestionText& operator=(const HeldQuestionText&) = delete;
+
+private:
+    std::string previousName_;
+    std::shared_ptr<const QuestionFileText> previousText_;
 };
 
 // The held text of `fileName`, or null. `generation`, when not null, receives

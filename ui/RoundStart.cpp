@@ -3,7 +3,8 @@
 // its own; only one that can start a round takes the place of the round in
 // progress. Any other file is named in a warning box that says what is
 // wrong with it, and the round in progress, the question on screen and the
-// answers given so far stay exactly as they were.
+// answers given so far stay exactly as they were. A round re-attached to its
+// edited question file is taken up and the learner told what changed.
 #include <ctime>
 #include <string>
 #include <utility>
@@ -36,6 +37,7 @@ constexpr const char* kQuestionUnreadable =
 constexpr const char* kRoundQuestionUnreadable =
     "The question this round would ask next cannot be read.";
 constexpr const char* kRoundGoesOn = "The round in progress goes on.";
+constexpr const char* kChangedFileTitle = "Question file changed";
 
 constexpr int kStatusCorrect = 1;
 
@@ -69,6 +71,7 @@ void TakeUp(clQuestionOrder& trial) {
     std::swap(round.qfile, trial.qfile);
     std::swap(round.sfile, trial.sfile);
     std::swap(round.qantal, trial.qantal);
+    std::swap(round.memory, trial.memory);
     ForgetQuestionInProgress();
     Ui().QuizState = kQuizNextQuestion;
 }
@@ -116,7 +119,8 @@ bool StartNewRound(const char* questionFile) {
 
 bool ResumeRound(const char* roundFile) {
     clQuestionOrder trial;
-    trial.LoadRoundFile(roundFile);
+    RoundFileTrace trace;
+    trial.LoadRoundFile(roundFile, &trace);
     if (trial.qfile == nullptr || trial.qfile[0] == '\0') {
         clQuestionOrder asQuestions;
         const char* fault = !CanBeOpened(roundFile)                        ? kCannotOpen
@@ -142,5 +146,9 @@ bool ResumeRound(const char* roundFile) {
         return false;
     }
     TakeUp(trial);
+    if (trace.mapped) {
+        MessageBoxA(Ui().hwndMain, DescribeMapping(trace.mapping).c_str(), kChangedFileTitle,
+                    MB_OK | MB_ICONINFORMATION);
+    }
     return true;
 }
