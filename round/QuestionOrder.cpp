@@ -561,7 +561,10 @@ int clQuestionOrder::LoadRoundFile(const char* name, RoundFileTrace* trace) {
             where.brokenLine = mark;
             return 0;
         }
-        if (trace) where.lines.push_back(mark);
+        if (trace) {
+            where.lines.push_back(mark);
+            where.entries.push_back(entry);
+        }
         entries.push_back(entry);
         if (id && everyLineHasId) {
             ids.push_back(*id);

@@ -40,8 +40,10 @@ constexpr char kRoundIdMark[] = "Id:";
 struct RoundFileTrace {
     long long countAt = -1;  // the count's number after kRoundCountMark
     int count = 0;           // the count as read
-    // The mark of each question line read whole, in the order of the round.
+    // The mark of each question line read whole, in the order of the round,
+    // and its entry as read (before any re-attachment).
     std::vector<long long> lines;
+    std::vector<OrderEntry> entries;
     // The mark of the first question line whose number or status is missing.
     long long brokenLine = -1;
     // Whether every question line read holds a fingerprint and the sum
