@@ -1,7 +1,6 @@
 #include "round/RoundMapping.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
 #include <random>
 #include <unordered_map>
@@ -232,8 +231,11 @@ std::uint64_t FingerprintSum(const std::vector<std::uint64_t>& fingerprints) {
 }
 
 std::string FingerprintText(std::uint64_t fingerprint) {
-    char text[kFingerprintDigits + 1];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(fingerprint));
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string text(kFingerprintDigits, '0');
+    for (int i = kFingerprintDigits - 1; i >= 0; --i, fingerprint >>= 4) {
+        text[static_cast<std::size_t>(i)] = kDigits[fingerprint & 0xF];
+    }
     return text;
 }
 

@@ -747,7 +747,7 @@ StepEditedQuestionFile() {
     HoldKey Return
     local asked="" colour answer _
     for _ in 1 2; do
-        ShowsWithin 10 "no question of the round followed" EditedQuestionWaiting
+        ShowsWithin 10 "no question of the round followed" eval 'EditedQuestionWaiting >/dev/null'
         colour=$(EditedQuestionWaiting)
         case "$colour" in
         "$TEAL") answer=teal ;;
