@@ -13,7 +13,7 @@ constexpr int kStatusCorrect = 1;
 
 // Matches of equal fingerprints that the alignment weighs at most; past it (a
 // file of thousands of equal blocks, all shifted) it pairs them greedily.
-constexpr std::size_t kMostMatchesWeighed = 1u << 24;
+constexpr std::size_t kMostMatchesWeighed = 1u << 22;
 
 struct Pair {
     int saved;    // 0-based

@@ -143,6 +143,22 @@ TEST(AlignFingerprints, ShiftedFileOfManyQuestionsPairsEveryOne) {
     const RoundMapping m = AlignFingerprints(saved, current);
     EXPECT_TRUE(m.added.empty());
     for (int i = 0; i < 5000; ++i) ASSERT_EQ(m.currentNo[static_cast<std::size_t>(i)], 5000 - i);
+
+    // Thousands of equal blocks between two that swapped places: too many
+    // equal pairs to weigh, yet every question is found again, in order.
+    std::vector<std::uint64_t> same(2100, 42);
+    saved = same;
+    saved.insert(saved.begin(), 1);
+    saved.push_back(2);
+    current = same;
+    current.insert(current.begin(), 2);
+    current.push_back(1);
+    const RoundMapping many = AlignFingerprints(saved, current);
+    EXPECT_TRUE(many.added.empty());
+    EXPECT_EQ(many.Count(EntryFate::Dropped), 0);
+    EXPECT_EQ(many.currentNo.front(), 2102);
+    EXPECT_EQ(many.currentNo.back(), 1);
+    EXPECT_TRUE(std::is_sorted(many.currentNo.begin() + 1, many.currentNo.end() - 1));
 }
 
 TEST(MapEntries, KeepsStatusesHeadAndAnsweredTail) {
