@@ -3,7 +3,7 @@
 // the file as written; any other file reads byte for byte. The converted
 // text keeps where each of its bytes stood in the file and which '?' stand
 // for characters Windows-1252 lacks, so that a report can point at the
-// file as the teacher sees it. Converted texts are kept between calls and
+// file as the teacher sees it. Converted texts are kept between calls (per thread) and
 // are never used once the file has changed.
 #pragma once
 

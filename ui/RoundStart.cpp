@@ -74,6 +74,10 @@ void TakeUp(clQuestionOrder& trial) {
     std::swap(round.memory, trial.memory);
     ForgetQuestionInProgress();
     Ui().QuizState = kQuizNextQuestion;
+    // The quiz step runs after a dispatched message. A round taken up
+    // before the loop waits (the kept round offered at start) would otherwise
+    // wait on the welcome screen for the next mouse move or key.
+    PostMessageA(Ui().hwndMain, WM_NULL, 0, 0);
 }
 
 constexpr const char* kCheckLine = "quillfin-check shows the fault in the question file.";
