@@ -7,8 +7,11 @@
 #include "check/Messages.h"
 #include "check/Pictures.h"
 #include "check/SourceText.h"
+#include "questions/Question.h"
 #include "round/QuestionOrder.h"
+#include "round/RoundMapping.h"
 #include "rules/FileNames.h"
+#include "rules/QuestionFileText.h"
 
 namespace {
 
@@ -79,16 +82,17 @@ public:
                 "the round cannot be read: " + WhyNoEntries(trace) + ": " + kErrorInFile);
             return;
         }
-        result_.questions = round.qantal;
 
-        // The question lines, where the load found them.
+        // The question lines as read, where the load found them.
         std::map<int, int> seen;
-        for (int j = 0; j < round.qantal; ++j) {
+        const int lineCount = static_cast<int>(trace.entries.size());
+        result_.questions = lineCount;
+        for (int j = 0; j < lineCount; ++j) {
             const std::int64_t at = static_cast<std::size_t>(j) < trace.lines.size()
                                         ? trace.lines[static_cast<std::size_t>(j)]
                                         : countAt;
-            const int number = round.order[j].questionNo;
-            const int status = round.order[j].stat;
+            const int number = trace.entries[static_cast<std::size_t>(j)].questionNo;
+            const int status = trace.entries[static_cast<std::size_t>(j)].stat;
             if (questionFileReadable && (number < 1 || number > available)) {
                 Add(Severity::Error, at, "round-question-number",
                     "question number " + std::to_string(number) +
@@ -111,6 +115,7 @@ public:
                         "(answered wrongly)");
             }
         }
+        if (trace.mapped) ReportMapping(trace, round.qfile);
         if (questionFileReadable && round.qantal != available) {
             Add(Severity::Warning, countAt, "round-count",
                 "the round holds " + Counted(round.qantal, "question", "questions") +
@@ -120,6 +125,75 @@ public:
     }
 
 private:
+    // What the load does with a round whose question file was edited: one
+    // warning per saved question that is found elsewhere, edited or gone, at
+    // its question line, and one per question that comes in, at the count.
+    void ReportMapping(const RoundFileTrace& trace, const char* questionFile) {
+        const std::vector<std::int64_t> lines = QuestionLines(questionFile);
+        auto where = [&lines](int questionNo) {
+            const auto i = static_cast<std::size_t>(questionNo - 1);
+            return i < lines.size()
+                       ? " (line " + std::to_string(lines[i]) + " of the question file)"
+                       : std::string();
+        };
+        const RoundMapping& mapping = trace.mapping;
+        for (std::size_t j = 0; j < trace.entries.size() && j < trace.lines.size(); ++j) {
+            const int saved = trace.entries[j].questionNo;
+            const auto k = static_cast<std::size_t>(saved - 1);
+            if (saved < 1 || k >= mapping.fate.size()) continue;
+            const int now = mapping.currentNo[k];
+            const std::string was = "question " + std::to_string(saved);
+            switch (mapping.fate[k]) {
+                case EntryFate::Same:
+                    break;
+                case EntryFate::Moved:
+                    Add(Severity::Warning, trace.lines[j], "round-rematched",
+                        was + " of the saved round is question " + std::to_string(now) +
+                            where(now) + " now: a load keeps its status");
+                    break;
+                case EntryFate::Changed:
+                    Add(Severity::Warning, trace.lines[j], "round-changed",
+                        now == saved ? was + where(now) +
+                                           " was changed since the round was saved: a load keeps "
+                                           "its status"
+                                     : was + " of the saved round was changed and is question " +
+                                           std::to_string(now) + where(now) +
+                                           " now: a load keeps its status");
+                    break;
+                case EntryFate::Dropped:
+                    Add(Severity::Warning, trace.lines[j], "round-dropped",
+                        was +
+                            " of the saved round is no longer in the question file: a load "
+                            "drops it");
+                    break;
+            }
+        }
+        for (int added : mapping.added) {
+            Add(Severity::Warning, trace.countAt, "round-added",
+                "question " + std::to_string(added) + where(added) +
+                    " is new since the round was saved: a load adds it unanswered");
+        }
+    }
+
+    // The line on which each question's tag stands, in one pass over the file.
+    static std::vector<std::int64_t> QuestionLines(const char* questionFile) {
+        std::vector<std::int64_t> lines;
+        const auto text = LoadQuestionText(questionFile);
+        if (!text) return lines;
+        const std::string& bytes = text->Bytes();
+        std::int64_t line = 1;
+        std::size_t counted = 0;
+        for (int after : clQuestion::FindQuestionBlocks(questionFile)) {
+            // The tag begins two bytes before the offset after its letter.
+            const std::size_t tag = std::min(bytes.size(), static_cast<std::size_t>(after - 2));
+            line += std::count(bytes.begin() + static_cast<std::ptrdiff_t>(counted),
+                               bytes.begin() + static_cast<std::ptrdiff_t>(tag), '\n');
+            counted = tag;
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
     void Add(Severity severity, std::int64_t offset, const char* check, std::string message) {
         Problem p;
         p.severity = severity;

@@ -225,6 +225,7 @@ struct DIBSECTION {
 #define MAKEINTRESOURCEA(i) ((LPSTR)((std::uintptr_t)((WORD)(i))))
 
 // Window messages
+#define WM_NULL 0x0000
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
 #define WM_ACTIVATE 0x0006

@@ -4,12 +4,14 @@
 #include <climits>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "questions/Tolerance.h"
 #include "rules/FileReader.h"
+#include "rules/QuestionFileText.h"
 #include "rules/RuleChecker.h"
 #include "rules/TextUtils.h"
 #include "rules/Windows1252.h"
@@ -211,6 +213,44 @@ char* CopyItem(const char* item, int size, int* sizeOut) {
     return copy;
 }
 
+// 64-bit FNV-1a, fed a piece at a time.
+class Fnv1a {
+public:
+    void Add(const char* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) {
+            hash_ ^= static_cast<unsigned char>(data[i]);
+            hash_ *= kPrime;
+        }
+    }
+    // `size` bytes of `data` as one item: the size in decimal, ':', the bytes.
+    void AddItem(const char* data, long long size) {
+        const std::string length = std::to_string(size) + ":";
+        Add(length.data(), length.size());
+        if (data && size > 0) Add(data, static_cast<std::size_t>(size));
+    }
+    // A text item as the record stores it: its text and two zero bytes.
+    void AddText(const char* item, std::int32_t storedSize) {
+        if (!item || storedSize < 2) {
+            AddItem(nullptr, -1);
+            return;
+        }
+        AddItem(item, storedSize - 2);
+    }
+    void AddNumber(long long value) {
+        const std::string text = std::to_string(value);
+        AddItem(text.data(), static_cast<long long>(text.size()));
+    }
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    static constexpr std::uint64_t kOffsetBasis = 0xcbf29ce484222325ULL;
+    static constexpr std::uint64_t kPrime = 0x100000001b3ULL;
+    std::uint64_t hash_ = kOffsetBasis;
+};
+
+// Added after the items of a block whose parse failed.
+constexpr char kFailedParseMark = '!';
+
 }  // namespace
 
 clQuestion::clQuestion() { ZeroAll(); }
@@ -388,6 +428,52 @@ std::vector<int> clQuestion::FindQuestionBlocks(const char* questionFile) {
         return true;
     });
     return blocks;
+}
+
+std::uint64_t clQuestion::Fingerprint() const {
+    Fnv1a hash;
+    hash.AddText(question, questionLength);
+    for (int i = 0; answers && answerLengths && i < answerAntal; ++i) {
+        hash.AddText(answers[i], answerLengths[i]);
+    }
+    hash.AddText(qPicture, qPictureLength);
+    hash.AddText(aZone, aZoneLength);
+    hash.AddText(aInfo, aInfoLength);
+    hash.AddNumber(flags);
+    hash.AddNumber(zr);
+    hash.AddNumber(zg);
+    hash.AddNumber(zb);
+    return hash.Value();
+}
+
+std::vector<std::uint64_t> clQuestion::FingerprintQuestions(const char* questionFile) {
+    std::vector<std::uint64_t> fingerprints;
+    if (!questionFile) return fingerprints;
+    // Every block's searches read the text in memory, taken once, unless a
+    // caller holds it already.
+    std::optional<HeldQuestionText> hold;
+    if (!HeldQuestionTextOf(questionFile)) {
+        auto text = LoadQuestionText(questionFile);
+        if (!text) return fingerprints;
+        hold.emplace(questionFile, std::move(text));
+    }
+    clQuestion record;
+    WalkQuestionTags(questionFile, [&](long long after) {
+        // Past INT_MAX a search finds nothing, and neither does the count.
+        if (after > INT_MAX) return false;
+        const bool parsed = record.GetQuestionAt(questionFile, static_cast<int>(after));
+        std::uint64_t fingerprint = record.Fingerprint();
+        if (!parsed) {
+            Fnv1a marked;
+            const std::string value = std::to_string(fingerprint);
+            marked.Add(value.data(), value.size());
+            marked.Add(&kFailedParseMark, 1);
+            fingerprint = marked.Value();
+        }
+        fingerprints.push_back(fingerprint);
+        return true;
+    });
+    return fingerprints;
 }
 
 bool clQuestion::GetQuestionAt(const char* questionFile, int questionPosition,

@@ -148,6 +148,23 @@ public:
     bool GetQuestionAt(const char* questionFile, int questionPosition,
                        QuestionTrace* trace = nullptr);
 
+    // What the record says, as one 64-bit number: the FNV-1a hash of, for
+    // each of the question text, every answer in order, the picture name,
+    // the zone name, the information, the flag bits and the zone colour's
+    // three components (each in decimal, -1 when unset), its length in
+    // decimal, a colon and its bytes. An absent text item has the length -1
+    // and no bytes, so it differs from an empty one. Line ends and blanks
+    // between items and the file's encoding leave it unchanged; any byte of
+    // a text item changes it.
+    std::uint64_t Fingerprint() const;
+
+    // Every block of the file parsed once, in file order, walking the tags
+    // as the count of a round does: one fingerprint per question tag, so the
+    // result's size is the file's number of questions (empty when it cannot
+    // be read). A block whose parse fails gets the fingerprint of what it
+    // yielded, marked so that it differs from every block that parses.
+    static std::vector<std::uint64_t> FingerprintQuestions(const char* questionFile);
+
     // Reads the quoted item whose opening quote `rule` finds from `start`.
     // Not found: size -1, `item` unchanged, true. Found but never closed:
     // size negative, `item` unchanged, false. Otherwise `item` is a new

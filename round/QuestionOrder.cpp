@@ -4,15 +4,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "questions/Question.h"
+#include "round/RoundMapping.h"
 #include "rules/FileNames.h"
 #include "rules/FileReader.h"
 #include "rules/FileSystem.h"
@@ -33,6 +36,8 @@ static_assert(std::string_view(kCountRule).substr(6, sizeof(kRoundCountMark) - 1
 constexpr char kQuote[] = "\"";
 constexpr const auto& kLineMark = kRoundLineMark;
 constexpr char kStatMark[] = "Stat:";
+constexpr const auto& kIdMark = kRoundIdMark;
+constexpr const auto& kSumMark = kRoundSumMark;
 // A number is read from at most this many bytes, as GetInt reads it.
 constexpr int kNumberBytes = 16;
 
@@ -157,6 +162,8 @@ using HitTest = bool (*)(ForwardText& text, long long pos);
 bool DigitAt(ForwardText& text, long long pos) { return IsDigit(text.At(pos)); }
 bool LineMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kLineMark); }
 bool StatMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kStatMark); }
+bool IdMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kIdMark); }
+bool SumMarkAt(ForwardText& text, long long pos) { return BeginsWith(text, pos, kSumMark); }
 
 // Finds the first position at or after a given one, before the end of the
 // text, that its test accepts. The last answer is remembered: a search from a
@@ -171,33 +178,31 @@ public:
     // -1 when there is no such position.
     long long From(long long from) {
         if (lastFrom_ >= 0 && from >= lastFrom_ && from <= lastFound_) return lastFound_;
-        // Candidates are found a loaded stretch at a time; only they are tested.
-        for (long long p = from;;) {
-            const char* data = nullptr;
-            std::size_t size = 0;
-            bool endsText = false;
-            if (!text_.Span(p, data, size, endsText)) return -1;
-            const std::size_t limit = size;
-            std::size_t i = 0;
-            if (first_ != '\0') {
-                const void* hit = std::memchr(data, first_, limit);
-                i = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : limit;
-            } else {
-                while (i < limit && !IsDigit(static_cast<unsigned char>(data[i]))) ++i;
-            }
-            if (i < limit) {
-                const long long candidate = p + static_cast<long long>(i);
-                if (hit_(text_, candidate)) {
-                    lastFrom_ = from;
-                    lastFound_ = candidate;
-                    return candidate;
-                }
-                p = candidate + 1;
-                continue;
-            }
-            if (endsText) return -1;
-            p += static_cast<long long>(size);
+        // Nothing up to the end of the file from an earlier position: nothing
+        // from a later one either.
+        if (missFrom_ >= 0 && from >= missFrom_) return -1;
+        bool atZero = false;
+        const long long found = Scan(from, atZero);
+        if (found < 0) {
+            if (!atZero) missFrom_ = from;
+        } else {
+            lastFrom_ = from;
+            lastFound_ = found;
         }
+        return found;
+    }
+
+    // The fingerprint written after blanks from `at`, as a round file's
+    // question line holds it after its mark.
+    std::optional<std::uint64_t> FingerprintAt(long long at) {
+        while (text_.At(at) == ' ' || text_.At(at) == '\t') ++at;
+        char digits[kFingerprintDigits];
+        for (int i = 0; i < kFingerprintDigits; ++i) {
+            const int c = text_.At(at + i);
+            if (c < 0) return std::nullopt;
+            digits[i] = static_cast<char>(c);
+        }
+        return ReadFingerprint(std::string_view(digits, kFingerprintDigits));
     }
 
     // The number that begins at `at`, read as GetInt reads it.
@@ -224,11 +229,44 @@ public:
     }
 
 private:
+    // The first hit from `from`, or -1; `atZero` tells whether a zero byte
+    // ended the search before the end of the file.
+    long long Scan(long long from, bool& atZero) {
+        atZero = false;
+        // Candidates are found a loaded stretch at a time; only they are tested.
+        for (long long p = from;;) {
+            const char* data = nullptr;
+            std::size_t size = 0;
+            bool endsText = false;
+            if (!text_.Span(p, data, size, endsText)) return -1;
+            const std::size_t limit = size;
+            std::size_t i = 0;
+            if (first_ != '\0') {
+                const void* hit = std::memchr(data, first_, limit);
+                i = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : limit;
+            } else {
+                while (i < limit && !IsDigit(static_cast<unsigned char>(data[i]))) ++i;
+            }
+            if (i < limit) {
+                const long long candidate = p + static_cast<long long>(i);
+                if (hit_(text_, candidate)) return candidate;
+                p = candidate + 1;
+                continue;
+            }
+            if (endsText) {
+                atZero = true;
+                return -1;
+            }
+            p += static_cast<long long>(size);
+        }
+    }
+
     ForwardText text_;
     HitTest hit_;
     char first_;
     long long lastFrom_ = -1;
     long long lastFound_ = -1;
+    long long missFrom_ = -1;
 };
 
 // Reads the question lines of a round file one after the other. Line j is
@@ -242,11 +280,14 @@ public:
           lines_(fileName, LineMarkAt, kLineMark[0]),
           numbers_(fileName, DigitAt, '\0'),
           stats_(fileName, StatMarkAt, kStatMark[0]),
-          statNumbers_(fileName, DigitAt, '\0') {}
+          statNumbers_(fileName, DigitAt, '\0'),
+          ids_(fileName, IdMarkAt, kIdMark[0]) {}
 
     // False when the line, its number or its status is missing. `mark` gets
-    // the line's mark, -1 when there is none.
-    bool Next(OrderEntry& entry, long long& mark) {
+    // the line's mark, -1 when there is none; `id` the fingerprint written
+    // after the status and before the next line's mark, if any.
+    bool Next(OrderEntry& entry, long long& mark, std::optional<std::uint64_t>& id) {
+        id.reset();
         mark = lines_.From(next_);
         if (mark < 0) return false;
         const long long line = mark + 2;
@@ -259,7 +300,22 @@ public:
         if (statNumber < 0) return false;
         entry.questionNo = numbers_.NumberAt(number);
         entry.stat = statNumbers_.NumberAt(statNumber);
+        const long long idMark = ids_.From(statNumber + 1);
+        if (idMark >= 0) {
+            const long long nextLine = lines_.From(line);
+            if (nextLine < 0 || idMark < nextLine) {
+                id = ids_.FingerprintAt(idMark + static_cast<long long>(sizeof(kIdMark) - 1));
+            }
+        }
         return true;
+    }
+
+    // The fingerprint after the first sum mark from `from`, if any.
+    static std::optional<std::uint64_t> SumAfter(const char* fileName, long long from) {
+        ForwardSearch sums(fileName, SumMarkAt, kSumMark[0]);
+        const long long at = sums.From(from);
+        if (at < 0) return std::nullopt;
+        return sums.FingerprintAt(at + static_cast<long long>(sizeof(kSumMark) - 1));
     }
 
 private:
@@ -268,6 +324,7 @@ private:
     ForwardSearch numbers_;
     ForwardSearch stats_;
     ForwardSearch statNumbers_;
+    ForwardSearch ids_;
 };
 
 // A round file names its question file as it was on the machine that saved
@@ -299,6 +356,18 @@ std::uint32_t DrawBelow(std::mt19937& generator, std::uint32_t bound) {
         const std::uint64_t r = static_cast<std::uint32_t>(generator());
         if (r < limit) return static_cast<std::uint32_t>(r % bound);
     }
+}
+
+// Whether the entries name each of the questions 1 .. entries.size() once.
+bool NamesEachQuestionOnce(const OrderEntry* entries, int count) {
+    if (!entries || count <= 0) return false;
+    std::vector<bool> seen(static_cast<std::size_t>(count), false);
+    for (int i = 0; i < count; ++i) {
+        const int n = entries[i].questionNo;
+        if (n < 1 || n > count || seen[static_cast<std::size_t>(n - 1)]) return false;
+        seen[static_cast<std::size_t>(n - 1)] = true;
+    }
+    return true;
 }
 
 }  // namespace
@@ -420,10 +489,27 @@ int clQuestionOrder::SaveRoundFile(const char* name) {
         content.append("qfile: \"").append(qfile).append("\"\r\n");
         content.append("sfile: \"").append(sfile).append("\"\r\n");
         if (qantal != 0 && order) {
+            // Fingerprints only for a round that is a whole file's questions:
+            // any other round has no question list to align with the file.
+            std::vector<std::uint64_t> fingerprints;
+            if (NamesEachQuestionOnce(order, qantal)) {
+                fingerprints = clQuestion::FingerprintQuestions(qfile);
+                if (static_cast<int>(fingerprints.size()) != qantal) fingerprints.clear();
+            }
             content.append("qantal: ").append(std::to_string(qantal)).append("\r\n");
+            if (!fingerprints.empty()) {
+                content.append(kSumMark).append(" ");
+                content.append(FingerprintText(FingerprintSum(fingerprints))).append("\r\n");
+            }
             for (int i = 0; i < qantal; ++i) {
                 content.append("Q: ").append(std::to_string(order[i].questionNo));
-                content.append(" Stat: ").append(std::to_string(order[i].stat)).append("\r\n");
+                content.append(" Stat: ").append(std::to_string(order[i].stat));
+                if (!fingerprints.empty()) {
+                    const auto n = static_cast<std::size_t>(order[i].questionNo - 1);
+                    content.append(" ").append(kIdMark).append(" ");
+                    content.append(FingerprintText(fingerprints[n]));
+                }
+                content.append("\r\n");
             }
             result = 1;
         }
@@ -465,22 +551,62 @@ int clQuestionOrder::LoadRoundFile(const char* name, RoundFileTrace* trace) {
     std::vector<OrderEntry> entries;
     entries.reserve(static_cast<std::size_t>(count < kInitialReserve ? count : kInitialReserve));
     QuestionLines lines(sfile, countAt);
+    std::vector<std::uint64_t> ids;
+    bool everyLineHasId = true;
     for (int j = 1; j <= count; ++j) {
         OrderEntry entry{};
         long long mark = -1;
-        if (!lines.Next(entry, mark)) {
+        std::optional<std::uint64_t> id;
+        if (!lines.Next(entry, mark, id)) {
             where.brokenLine = mark;
             return 0;
         }
-        if (trace) where.lines.push_back(mark);
+        if (trace) {
+            where.lines.push_back(mark);
+            where.entries.push_back(entry);
+        }
         entries.push_back(entry);
+        if (id && everyLineHasId) {
+            ids.push_back(*id);
+        } else {
+            everyLineHasId = false;
+        }
     }
-    if (count > 0) {
+    const std::optional<std::uint64_t> savedSum =
+        everyLineHasId && count > 0 ? QuestionLines::SumAfter(sfile, countAt) : std::nullopt;
+    if (savedSum) {
+        where.fingerprinted = true;
+        where.savedSum = *savedSum;
+        where.fingerprints = ids;
+    }
+
+    int result = -1;  // not known before the question file is counted
+    if (savedSum && NamesEachQuestionOnce(entries.data(), count)) {
+        const std::vector<std::uint64_t> current = clQuestion::FingerprintQuestions(qfile);
+        // A question file that cannot be read keeps the round as saved.
+        if (!current.empty() && FingerprintSum(current) != *savedSum) {
+            std::vector<std::uint64_t> saved(ids.size());
+            for (int i = 0; i < count; ++i) {
+                saved[static_cast<std::size_t>(entries[static_cast<std::size_t>(i)].questionNo -
+                                               1)] = ids[static_cast<std::size_t>(i)];
+            }
+            where.mapping = AlignFingerprints(saved, current);
+            where.mapped = true;
+            entries =
+                MapEntries(entries, where.mapping, static_cast<std::uint32_t>(std::time(nullptr)));
+            memory.Renumber(where.mapping.currentNo);
+            result = 1;
+        } else if (!current.empty()) {
+            result = static_cast<int>(current.size()) == count ? 1 : 0;
+        }
+    }
+    if (!entries.empty()) {
         order = new (std::nothrow) OrderEntry[entries.size()];
         if (!order) return 0;
         std::memcpy(order, entries.data(), entries.size() * sizeof(OrderEntry));
-        qantal = count;
+        qantal = static_cast<int>(entries.size());
     }
+    if (result >= 0) return result;
     return CountQuestions(qfile) == qantal ? 1 : 0;
 }
 

@@ -6,8 +6,10 @@
 // can report (an empty round when nothing usable was read).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
+#include "round/RoundMapping.h"
 #include "round/RoundMemory.h"
 
 // One position of the round. stat: 0 not yet answered, 1 answered correctly,
@@ -28,16 +30,31 @@ constexpr char kRoundFileMagic[] = "qfile: \"";
 // The marks before a round file's count and before each question line.
 constexpr char kRoundCountMark[] = "qantal:";
 constexpr char kRoundLineMark[] = "Q:";
+// The marks before the fingerprint sum (after the count) and before the
+// fingerprint of each question (on its line, after the status).
+constexpr char kRoundSumMark[] = "qsum:";
+constexpr char kRoundIdMark[] = "Id:";
 
 // What LoadRoundFile read of a round file, for tools that report on one:
 // byte offsets, -1 for what was not found.
 struct RoundFileTrace {
     long long countAt = -1;  // the count's number after kRoundCountMark
     int count = 0;           // the count as read
-    // The mark of each question line read whole, in the order of the round.
+    // The mark of each question line read whole, in the order of the round,
+    // and its entry as read (before any re-attachment).
     std::vector<long long> lines;
+    std::vector<OrderEntry> entries;
     // The mark of the first question line whose number or status is missing.
     long long brokenLine = -1;
+    // Whether every question line read holds a fingerprint and the sum
+    // follows the count; the fingerprints in the order of the lines.
+    bool fingerprinted = false;
+    std::uint64_t savedSum = 0;
+    std::vector<std::uint64_t> fingerprints;
+    // Set when the question file had changed and the round was re-attached
+    // to it; `mapping` then tells what became of each saved question.
+    bool mapped = false;
+    RoundMapping mapping;
 };
 
 class clQuestionOrder {
@@ -79,7 +96,11 @@ public:
 
     // Writes the round to `name` and makes it the round file name. The file
     // appears whole or not at all: it is written beside the target and moved
-    // into place when complete. Returns 1 when the question lines were
+    // into place when complete. When the round holds each question of its
+    // file once, every question line also carries the question's fingerprint
+    // (" Id: " and 16 hex digits) and the count line is followed by the sum
+    // of the file's fingerprints ("qsum: "), so that a later load can find
+    // each question again after the file was edited. Returns 1 when the question lines were
     // written; 0 when there is no question file, no entry, or writing failed
     // (a previous file of that name then stays as it was).
     int SaveRoundFile(const char* name);
@@ -95,7 +116,14 @@ public:
     // missing, count negative, fewer lines than counted, a number missing)
     // leaves an empty round that keeps the names read so far. Question lines
     // are taken only after the count.
-    // With `trace`, also tells where the count and the question lines stood.
+    // A round file with fingerprints whose sum differs from that of the
+    // question file now is re-attached to the file as it is (RoundMapping.h:
+    // entries take their questions' numbers now, removed ones go, new ones
+    // come in unanswered at random places before the answered tail) and the
+    // result is 1. Without fingerprints, or with a question file that
+    // cannot be read, the entries stay as read.
+    // With `trace`, also tells where the count and the question lines stood
+    // and what a re-attachment did.
     int LoadRoundFile(const char* name, RoundFileTrace* trace = nullptr);
 
     // Lists every question of the round on standard output (debugging aid).

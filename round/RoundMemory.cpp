@@ -38,6 +38,19 @@ void clRoundMemory::Start(bool loaded) {
     loaded_ = loaded;
 }
 
+void clRoundMemory::Renumber(const std::vector<int>& currentNo) {
+    std::vector<AnswerRecord> answers = std::move(answers_);
+    answers_.clear();
+    questions_.clear();
+    for (AnswerRecord& a : answers) {
+        if (a.questionNo < 1 || a.questionNo > static_cast<int>(currentNo.size())) continue;
+        const int now = currentNo[static_cast<std::size_t>(a.questionNo - 1)];
+        if (now < 1) continue;
+        a.questionNo = now;
+        Record(std::move(a));
+    }
+}
+
 void clRoundMemory::Record(AnswerRecord record) {
     const auto [it, added] = questions_.try_emplace(record.questionNo);
     Tally& tally = it->second;

@@ -58,6 +58,11 @@ public:
 
     bool Loaded() const { return loaded_; }
 
+    // Gives every answer the number its question has now: question k becomes
+    // currentNo[k - 1]; answers to a question that has none (0, or k outside
+    // the list) are forgotten. The tallies follow, in the order answered.
+    void Renumber(const std::vector<int>& currentNo);
+
     void Record(AnswerRecord record);
 
     // Every answer since the start, in the order given.

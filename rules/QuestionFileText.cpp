@@ -363,8 +363,11 @@ struct Cache {
     std::size_t byteCap = kQuestionTextCacheBytes;
 };
 
+// Each thread keeps its own texts: the program reads on one thread, and
+// writers of round files on several threads (each reads the question file
+// for its fingerprints) never share an entry that another is changing.
 Cache& TheCache() {
-    static Cache cache;
+    thread_local Cache cache;
     return cache;
 }
 
@@ -494,8 +497,9 @@ struct Held {
     std::uint64_t generation = 0;
 };
 
+// A hold is the holding thread's own, like the cache.
 Held& TheHeld() {
-    static Held held;
+    thread_local Held held;
     return held;
 }
 
@@ -504,6 +508,8 @@ Held& TheHeld() {
 HeldQuestionText::HeldQuestionText(const char* fileName,
                                    std::shared_ptr<const QuestionFileText> text) {
     Held& held = TheHeld();
+    previousName_ = std::move(held.name);
+    previousText_ = std::move(held.text);
     held.name = fileName ? fileName : "";
     held.text = fileName ? std::move(text) : nullptr;
     ++held.generation;
@@ -511,8 +517,8 @@ HeldQuestionText::HeldQuestionText(const char* fileName,
 
 HeldQuestionText::~HeldQuestionText() {
     Held& held = TheHeld();
-    held.name.clear();
-    held.text.reset();
+    held.name = std::move(previousName_);
+    held.text = std::move(previousText_);
     ++held.generation;
 }
 

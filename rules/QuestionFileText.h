@@ -3,7 +3,7 @@
 // the file as written; any other file reads byte for byte. The converted
 // text keeps where each of its bytes stood in the file and which '?' stand
 // for characters Windows-1252 lacks, so that a report can point at the
-// file as the teacher sees it. Converted texts are kept between calls and
+// file as the teacher sees it. Converted texts are kept between calls (per thread) and
 // are never used once the file has changed.
 #pragma once
 
@@ -144,13 +144,19 @@ void SetQuestionTextCacheCapForTests(std::size_t bytes);
 // While an object of this class lives, every reading of the question file
 // `fileName` (spelled as the readers are given it) takes `text` instead of
 // the file, without opening it: one snapshot for a program that reads one
-// file many times over, as the checker does. One file at a time.
+// file many times over, as the checker does. One file at a time: a hold made
+// while another lives replaces it until the newer one ends, which puts the
+// older one back.
 class HeldQuestionText {
 public:
     HeldQuestionText(const char* fileName, std::shared_ptr<const QuestionFileText> text);
     ~HeldQuestionText();
     HeldQuestionText(const HeldQuestionText&) = delete;
     HeldQuestionText& operator=(const HeldQuestionText&) = delete;
+
+private:
+    std::string previousName_;
+    std::shared_ptr<const QuestionFileText> previousText_;
 };
 
 // The held text of `fileName`, or null. `generation`, when not null, receives

@@ -498,8 +498,9 @@ struct SearchMemo {
     std::unordered_map<std::string, QuietStretch> stretches;  // by rule and window
 };
 
+// Per thread, as the held texts it is kept for.
 SearchMemo& TheSearchMemo() {
-    static SearchMemo memo;
+    thread_local SearchMemo memo;
     return memo;
 }
 

@@ -3,7 +3,8 @@
 // its own; only one that can start a round takes the place of the round in
 // progress. Any other file is named in a warning box that says what is
 // wrong with it, and the round in progress, the question on screen and the
-// answers given so far stay exactly as they were.
+// answers given so far stay exactly as they were. A round re-attached to its
+// edited question file is taken up and the learner told what changed.
 #include <ctime>
 #include <string>
 #include <utility>
@@ -36,6 +37,7 @@ constexpr const char* kQuestionUnreadable =
 constexpr const char* kRoundQuestionUnreadable =
     "The question this round would ask next cannot be read.";
 constexpr const char* kRoundGoesOn = "The round in progress goes on.";
+constexpr const char* kChangedFileTitle = "Question file changed";
 
 constexpr int kStatusCorrect = 1;
 
@@ -72,6 +74,10 @@ void TakeUp(clQuestionOrder& trial) {
     std::swap(round.memory, trial.memory);
     ForgetQuestionInProgress();
     Ui().QuizState = kQuizNextQuestion;
+    // The quiz step runs after a dispatched message. A round taken up
+    // before the loop waits (the kept round offered at start) would otherwise
+    // wait on the welcome screen for the next mouse move or key.
+    PostMessageA(Ui().hwndMain, WM_NULL, 0, 0);
 }
 
 constexpr const char* kCheckLine = "quillfin-check shows the fault in the question file.";
@@ -117,7 +123,8 @@ bool StartNewRound(const char* questionFile) {
 
 bool ResumeRound(const char* roundFile) {
     clQuestionOrder trial;
-    trial.LoadRoundFile(roundFile);
+    RoundFileTrace trace;
+    trial.LoadRoundFile(roundFile, &trace);
     if (trial.qfile == nullptr || trial.qfile[0] == '\0') {
         clQuestionOrder asQuestions;
         const char* fault = !CanBeOpened(roundFile)                        ? kCannotOpen
@@ -143,5 +150,9 @@ bool ResumeRound(const char* roundFile) {
         return false;
     }
     TakeUp(trial);
+    if (trace.mapped) {
+        MessageBoxA(Ui().hwndMain, DescribeMapping(trace.mapping).c_str(), kChangedFileTitle,
+                    MB_OK | MB_ICONINFORMATION);
+    }
     return true;
 }

@@ -987,6 +987,81 @@ StepAnswerReport() {
     ExpectExit
 }
 
+# The colour of the question picture shown while one of the questions of
+# edited.txt waits for a typed answer, or nothing.
+EditedQuestionWaiting() {
+    local colour
+    for colour in "$GOLD" "$TEAL" "$PLUM" "$OLIVE"; do
+        TypedQuestionWaits "$colour" && echo "$colour" && return 0
+    done
+    return 1
+}
+
+# The end -> the end, in a run of its own. A round on edited.txt (gold,
+# teal, plum): gold answered right, teal wrongly, saved with plum on screen.
+# The teacher inserts a question (olive) at the top of the file; Load round
+# says in a box what changed, plum comes first, then teal and olive in
+# either order, and the round ends without asking gold again.
+StepEditedQuestionFile() {
+    local q="$WORK/quiz"
+    Cp1252 "$q/edited.txt" '\xa4Q "Gold?"\n\xa4P "gold.bmp"\n\xa4A "gold"\n\xa4E\n\xa4Q "Teal?"\n\xa4P "teal.bmp"\n\xa4A "teal"\n\xa4E\n\xa4Q "Plum?"\n\xa4P "plum.bmp"\n\xa4A "plum"\n\xa4E\n'
+    printf '%s\r\n' "qfile: \"$(NativePath "$q/edited.txt")\"" 'sfile: "edited.qfr"' 'qantal: 3' \
+        'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' >"$q/edited.qfr"
+    StartProgram
+    Menu f l
+    ChooseFile Open "$q/edited.qfr"
+    ShowsWithin 10 "the round's first question did not appear" TypedQuestionWaits "$GOLD"
+    TypeInMain "gold"
+    TapKey Return
+    ShowsWithin 10 "the right answer was not taken" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "the second question did not follow" TypedQuestionWaits "$TEAL"
+    TypeInMain "wrong"
+    TapKey Return
+    ShowsWithin 10 "the wrong answer was not taken as wrong" SchemeIs "$RED"
+    HoldKey Return
+    ShowsWithin 10 "the third question did not follow" TypedQuestionWaits "$PLUM"
+    Menu f s
+    ChooseFile "Save As" "$q/edited-saved.qfr"
+    WaitForFile "$q/edited-saved.qfr" 10 || Fail "Save round wrote no file"
+    grep -q "Id: " "$q/edited-saved.qfr" || Fail "the saved round holds no fingerprints"
+
+    Cp1252 "$q/edited.txt" '\xa4Q "Olive?"\n\xa4P "olive.bmp"\n\xa4A "olive"\n\xa4E\n\xa4Q "Gold?"\n\xa4P "gold.bmp"\n\xa4A "gold"\n\xa4E\n\xa4Q "Teal?"\n\xa4P "teal.bmp"\n\xa4A "teal"\n\xa4E\n\xa4Q "Plum?"\n\xa4P "plum.bmp"\n\xa4A "plum"\n\xa4E\n'
+    Menu f l
+    ChooseFile Open "$q/edited-saved.qfr"
+    local box
+    box=$(WaitForWindow "Question file changed" 20) || exit 1
+    BoxSays "$box" "Question file changed" \
+        "The question file has changed since this round was saved: 1 question is new. Your progress on the other 3 is kept."
+    HoldKey Return
+    WaitGone "$box"
+    ShowsWithin 10 "the question saved on screen did not come first" TypedQuestionWaits "$PLUM"
+    TypeInMain "plum"
+    TapKey Return
+    ShowsWithin 10 "the loaded round's question did not take its answer" SchemeIs "$GREEN"
+    HoldKey Return
+    local asked="" colour answer _
+    for _ in 1 2; do
+        ShowsWithin 10 "no question of the round followed" eval 'EditedQuestionWaiting >/dev/null'
+        colour=$(EditedQuestionWaiting)
+        case "$colour" in
+        "$TEAL") answer=teal ;;
+        "$OLIVE") answer=olive ;;
+        *) Fail "a question answered right before saving came again ($colour)" ;;
+        esac
+        case " $asked " in *" $answer "*) Fail "the $answer question was asked twice" ;; esac
+        asked="$asked $answer"
+        TypeInMain "$answer"
+        TapKey Return
+        ShowsWithin 10 "the $answer question did not take its answer" SchemeIs "$GREEN"
+        HoldKey Return
+    done
+    ShowsWithin 10 "no congratulations after the new and the waiting question" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown && ! EditedQuestionWaiting >/dev/null'
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -1008,6 +1083,7 @@ STEPS=(
     StepMissingFileFromCommandLine
     StepContinueKeptRound
     StepDiscardKeptRound
+    StepEditedQuestionFile
     StepTeachingRound
     StepAnswerReport
     StepWindowPlaceRemembered

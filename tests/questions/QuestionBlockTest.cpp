@@ -221,6 +221,21 @@ TEST(HeldQuestionText, ReadsComeFromTheSnapshotWhileItIsHeld) {
     EXPECT_STREQ(q.question, "on disk");
 }
 
+// The fingerprints of a file, which hold its text for their own walk, while
+// a caller holds another file: the caller's hold stays in force.
+TEST(HeldQuestionText, AHoldWithinAHoldPutsTheOuterOneBack) {
+    TempDir dir;
+    const std::string outer = dir.Write("outer.txt", "\244Q \"on disk\" \244A \"a\" \244E");
+    const std::string other = dir.Write("other.txt", "\244Q \"x\" \244A \"y\" \244E");
+    auto snapshot = std::make_shared<const QuestionFileText>(
+        std::string_view("\244Q \"held\" \244A \"b\" \244E"));
+    HeldQuestionText hold(outer.c_str(), snapshot);
+    EXPECT_EQ(clQuestion::FingerprintQuestions(other.c_str()).size(), 1u);
+    clQuestion q;
+    ASSERT_TRUE(q.GetQuestion(outer.c_str(), 1));
+    EXPECT_STREQ(q.question, "held");
+}
+
 // Searches over a held text remember where nothing can act; every block of
 // files full of missing end tags and stray tags must still parse as it does
 // from the file.

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 
 #include "tests/ui/MainFixture.h"
@@ -138,7 +139,9 @@ TEST_F(WindowProcedure, SaveRoundInWrongFeedbackPutsTheQuestionThirteenPlacesBac
     Menu(kCmdSaveRound);
     EXPECT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
     EXPECT_EQ(Shown(), "Question 2");
-    const std::string text = ReadWholeFile(saved);
+    // The order and statuses, without the questions' fingerprints.
+    const std::string text = std::regex_replace(
+        ReadWholeFile(saved), std::regex("qsum: [0-9a-f]{16}\r\n| Id: [0-9a-f]{16}"), "");
     std::string order;
     for (int i = 2; i <= 14; ++i) order += "Q: " + std::to_string(i) + " Stat: 0\r\n";
     order += "Q: 1 Stat: 2\r\nQ: 15 Stat: 0\r\n";

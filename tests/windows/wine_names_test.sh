@@ -135,7 +135,10 @@ expected="$WORK/expected.qfr"
     ToCp1252 "$(WinPath "$round")"
     printf '"\r\nqantal: 1\r\nQ: 1 Stat: 0\r\n'
 } >"$expected"
-cmp -s "$round" "$expected" || Fail "the round file differs: $(od -c "$round" | head -5)"
+# The questions' fingerprints aside, byte for byte as expected.
+grep -q "^qsum: [0-9a-f]\{16\}"$'\r'"\$" "$round" || Fail "the round file has no fingerprint sum"
+sed -e "/^qsum: [0-9a-f]\{16\}"$'\r'"\$/d" -e "s/ Id: [0-9a-f]\{16\}"$'\r'"\$/"$'\r'"/" "$round" >"$WORK/plain.qfr"
+cmp -s "$WORK/plain.qfr" "$expected" || Fail "the round file differs: $(od -c "$round" | head -5)"
 
 # Load round from the other folder, which is now the current one: the picture
 # is still the question file's own, and the zone click needs the zone bitmap.
