@@ -77,6 +77,7 @@ struct MSG {
     DWORD time;
     POINT pt;
     DWORD lPrivate;  // the layer's own: which held key event the message carries
+    DWORD lKeys;     // the layer's own: Shift (1) and Ctrl (2) held when a key message was made
 };
 
 struct WNDCLASSEXA {
@@ -205,6 +206,7 @@ struct DIBSECTION {
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
+#define WM_VSCROLL 0x0115
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -236,8 +238,24 @@ struct DIBSECTION {
 #define SWP_HIDEWINDOW 0x0080
 #define HWND_TOP ((HWND)0)
 
+// Scrolling
+#define SB_VERT 1
+#define SB_PAGEUP 2
+#define SB_PAGEDOWN 3
+
 // Keys
 #define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
 
 // Resources
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -311,9 +329,12 @@ LRESULT DispatchMessageA(const MSG* msg);
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL DestroyWindow(HWND hwnd);
 SHORT GetAsyncKeyState(int key);
+// The key's state as of the message being handled: bit 15 set while it is down.
+SHORT GetKeyState(int key);
 
 // Resources, menus, icons, cursors
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);

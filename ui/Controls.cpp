@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 
 #include <cstdint>
+#include <string>
 
 #include "ui/UiState.h"
 
@@ -75,6 +76,22 @@ void SetColoursCorrect(int scheme) {
     Replace(ui.brBackground, colours.background);
     Replace(ui.brPanel, colours.panel);
     Replace(ui.brFrame, colours.frame);
+}
+
+void PutTextAreaText() {
+    const UiState& ui = Ui();
+    std::string shown;
+    if (ui.TextAreaText) {
+        for (const char* c = ui.TextAreaText.get(); *c != '\0'; ++c) {
+            if (*c == '\n' && (c == ui.TextAreaText.get() || c[-1] != '\r')) shown += '\r';
+            shown += *c;
+        }
+    }
+    SetWindowTextA(ui.hwndTextArea, shown.c_str());
+}
+
+void ScrollTextArea(int direction) {
+    SendMessageA(Ui().hwndTextArea, WM_VSCROLL, direction < 0 ? SB_PAGEUP : SB_PAGEDOWN, 0);
 }
 
 void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner) {

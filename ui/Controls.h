@@ -24,6 +24,14 @@ int SetTextAreaFont(int id, HWND parent);
 // replaced are released.
 void SetColoursCorrect(int scheme);
 
+// Puts Ui().TextAreaText (the empty text when it is absent) into the text
+// area, each line feed as the carriage return and line feed the control
+// breaks lines at.
+void PutTextAreaText();
+
+// Scrolls the text area by a page: up when `direction` is negative, else down.
+void ScrollTextArea(int direction);
+
 // Draws two one-pixel borders round the control at (x, y) of width x height
 // on `dc`: the inner one with `inner`, the outer one with brFrame.
 void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner);

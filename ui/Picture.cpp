@@ -13,6 +13,7 @@
 #include "platform/ZoneMarking.h"
 #include "questions/PictureSearch.h"
 #include "rules/FileNames.h"
+#include "ui/Crosshair.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -340,6 +341,7 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
                             pictureWidth, pictureHeight, SRCCOPY) != FALSE;
     RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
     FrameRect(dc, &frame, ui.brFrame);
+    if (ui.QuizState == kQuizAwaitZoneClick) DrawCrosshair(dc);
     ReleaseDC(hwnd, dc);
     return drawn;
 }

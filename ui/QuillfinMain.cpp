@@ -28,6 +28,7 @@ constexpr COLORREF kNeutralBackground = 0x620000;
 constexpr COLORREF kNeutralPanel = 0xFFF5F5;
 constexpr COLORREF kNeutralFrame = 0xFF0000;
 constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kBlack = 0x000000;
 
 // Layout: controls are at most kMaxControlWidth wide; a client area of
 // kNarrowClientWidth or less gives them kNarrowMargin less than its width.
@@ -61,14 +62,21 @@ int EstimateTextHeight(const char* text, int length, int width) {
 constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
 
 // A fresh press of Enter (the main keyboard's or the keypad's) while the
-// main window or the answer box has the keyboard. A held key repeats its
+// main window, the answer box or the text area has the keyboard. A held key repeats its
 // key-down with kKeyWasDown set, so it counts once; the press that closes a
 // dialog or a menu goes to them and never counts here.
 bool IsEnterPress(const MSG& msg) {
     const UiState& ui = Ui();
     return msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
            (msg.lParam & kKeyWasDown) == 0 && msg.hwnd != nullptr &&
-           (msg.hwnd == ui.hwndMain || msg.hwnd == ui.hwndTextBox);
+           (msg.hwnd == ui.hwndMain || msg.hwnd == ui.hwndTextBox || msg.hwnd == ui.hwndTextArea);
+}
+
+// PgUp or PgDn typed into the answer box: it has one line to page through,
+// so the keys page through the question instead.
+bool IsPageKeyForAnswerBox(const MSG& msg) {
+    return msg.message == WM_KEYDOWN && (msg.wParam == VK_PRIOR || msg.wParam == VK_NEXT) &&
+           msg.hwnd != nullptr && msg.hwnd == Ui().hwndTextBox;
 }
 
 // The character message of Enter (or of Ctrl+M, Ctrl+J) for the answer box.
@@ -92,6 +100,8 @@ void ForgetQuestionInProgress() {
     UiState& ui = Ui();
     ui.GivenAnswers.reset();
     ui.iGivenAnswersSize = 0;
+    // A new round names the zone keys again at its first zone question.
+    ui.bZoneKeysHinted = false;
 }
 
 bool EnterPressed() {
@@ -138,6 +148,7 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     ui.brPanel = CreateSolidBrush(kNeutralPanel);
     ui.brFrame = CreateSolidBrush(kNeutralFrame);
     ui.brWhite = CreateSolidBrush(kWhite);
+    ui.brBlack = CreateSolidBrush(kBlack);
 
     QLRestart(ui.hwndMain, ui.hAppInstance);
     return true;
@@ -146,7 +157,11 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
 void RunMessage(const MSG& msg) {
     UiState& ui = Ui();
     TranslateMessage(&msg);
-    if (!IsLineBreakForAnswerBox(msg)) DispatchMessageA(&msg);
+    if (IsPageKeyForAnswerBox(msg)) {
+        ScrollTextArea(msg.wParam == VK_PRIOR ? -1 : 1);
+    } else if (!IsLineBreakForAnswerBox(msg)) {
+        DispatchMessageA(&msg);
+    }
     ui.bEnterPressed = IsEnterPress(msg);
     QuizStep();
     ui.bEnterPressed = false;
@@ -232,7 +247,10 @@ void LayoutWindow() {
         ShowWindow(ui.hwndTextBox, SW_SHOW);
     }
 
+    // The keyboard goes where the answer is given: the answer box, or the
+    // main window, whose arrow keys move the crosshair on the picture.
     if (ui.QuizState == kQuizAwaitTypedAnswer) SetFocus(ui.hwndTextBox);
+    if (ui.QuizState == kQuizAwaitZoneClick) SetFocus(ui.hwndMain);
     ui.bRelayout = false;
 }
 
@@ -245,7 +263,7 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance) {
     SetColoursCorrect(0);
     ui.QuizState = kQuizWelcome;
     ui.TextAreaText = CopyText(kWelcomeText);
-    SetWindowTextA(ui.hwndTextArea, ui.TextAreaText.get());
+    PutTextAreaText();
     ui.PictureName = CopyText(kSplashPicture);
     LoadNewPicture(ui.PictureName.get(), hwnd, instance, -1, -1, -1);
     ui.bRedrawPicture = true;

@@ -36,6 +36,7 @@ struct UiState {
     HBRUSH brPanel = nullptr;
     HBRUSH brFrame = nullptr;
     HBRUSH brWhite = nullptr;
+    HBRUSH brBlack = nullptr;  // the crosshair's dark half
     OwnedText TextAreaText;
     OwnedText PictureName;
     OwnedText ZoneName;
@@ -90,6 +91,14 @@ struct UiState {
     // Marking the same picture then needs no second decode.
     std::string UnmarkedPictureFile;
     std::string UnmarkedPictureVersion;
+    // The keyboard's crosshair on a zone question's picture, as fractions of
+    // the picture's inner width and height (0 left or top, 1 right or
+    // bottom), so that it keeps its place on the picture when the window is
+    // resized; centred for every zone question.
+    double dCrosshairX = 0.5;
+    double dCrosshairY = 0.5;
+    // The first zone question of the round has said which keys answer it.
+    bool bZoneKeysHinted = false;
     // The zone bitmap loaded for a zone click's test, held until the picture
     // has been marked with it, so that one click reads the file once.
     HBITMAP hZoneBitmap = nullptr;

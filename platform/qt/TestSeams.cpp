@@ -193,7 +193,10 @@ std::string ControlText(HWND hwnd) {
     if (window == nullptr) return std::string();
     if (window->type == WindowType::Edit && window->widget != nullptr)
         return static_cast<QLineEdit*>(window->widget.data())->text().toStdString();
-    return window->text.toStdString();
+    // A carriage return and line feed show as one line break.
+    QString shown = window->text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown.toStdString();
 }
 
 bool IsVisible(HWND hwnd) {

@@ -79,6 +79,8 @@ WriteFixtures() {
 \xa4Q "Name both rivers, please"\n\xa4P "teal.bmp"\n\xa4A "Mississippi-Missouri" "Po"\n\xa4F alla\n\xa4E\n
 \xa4Q "Capital of Sweden?"\n\xa4P "plum.bmp"\n\xa4A "Stockholm"\n\xa4E\n
 \xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
+    # The zone question alone, for the keyboard.
+    Cp1252 "$q/zone-only.txt" '\xa4Q "Aim at the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
     printf '%s\r\n' "qfile: \"$(NativePath "$q/quiz.txt")\"" 'sfile: "round.qfr"' 'qantal: 4' \
         'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' 'Q: 4 Stat: 0' >"$q/round.qfr"
 
@@ -692,6 +694,47 @@ StepDiscardKeptRound() {
     [ -z "$(KeptRound)" ] || Fail "a round was kept at the welcome screen"
 }
 
+# The crosshair's black ring stands right of the client point (x, y): the
+# ring's pixel 7 to the right and 3 down is black.
+CrosshairAt() { [ "$(Pixel $(($1 + 7)) $(($2 + 3)))" = 0,0,0 ]; }
+
+# The end -> the end. A zone question answered by the keyboard alone: the
+# crosshair starts at the picture's centre (the zone's left edge); two Left
+# presses take it into the olive half, where Enter is wrong and the zone is
+# marked; Enter continues, the question comes back with the crosshair at the
+# centre again, two Right presses and Enter are right. No click at all.
+StepZoneByKeys() {
+    StartProgram
+    Menu f n
+    ChooseFile Open "$WORK/quiz/zone-only.txt"
+    # The 200 x 100 picture is drawn at its own size from x = W/2 - 100, y = 10;
+    # its inner pixel (99, 49), the centre, is client point (W/2, 60).
+    ShowsWithin 10 "the zone question with its crosshair at the centre did not appear" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox && CrosshairAt $((W / 2)) 60'
+    TapKey Left
+    TapKey Left
+    # 2/16 left: inner pixel round(0.375 * 197) = 74, client x W/2 - 25.
+    ShowsWithin 5 "the crosshair did not move left" CrosshairAt $((W / 2 - 25)) 60
+    HoldKey Return
+    ShowsWithin 10 "Enter in the olive half was not wrong" SchemeIs "$RED"
+    ShowsWithin 5 "the zone was not marked" PictureAt $((W / 2 + 50)) "$ZONE_MARKED"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not come back with its crosshair at the centre" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 + 50)) "$ZONE_RIGHT" && CrosshairAt $((W / 2)) 60'
+    TapKey Right
+    TapKey Right
+    ShowsWithin 5 "the crosshair did not move right" CrosshairAt $((W / 2 + 24)) 60
+    HoldKey Return
+    ShowsWithin 10 "Enter in the grey half was not right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -713,6 +756,7 @@ STEPS=(
     StepMissingFileFromCommandLine
     StepContinueKeptRound
     StepDiscardKeptRound
+    StepZoneByKeys
 )
 
 # ---- run --------------------------------------------------------------
