@@ -154,6 +154,29 @@ struct BITMAPINFOHEADER {
     DWORD biClrImportant;
 };
 
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+
 struct RGBQUAD {
     BYTE rgbBlue;
     BYTE rgbGreen;
@@ -199,6 +222,7 @@ struct DIBSECTION {
 #define WM_QUIT 0x0012
 #define WM_ENDSESSION 0x0016
 #define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -207,6 +231,7 @@ struct DIBSECTION {
 #define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
 #define WM_VSCROLL 0x0115
+#define EM_GETLINECOUNT 0x00BA
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -224,6 +249,8 @@ struct DIBSECTION {
 #define ES_MULTILINE 0x0004L
 #define ES_AUTOVSCROLL 0x0040L
 #define ES_WANTRETURN 0x1000L
+#define ES_READONLY 0x0800L
+#define WS_VSCROLL 0x00200000L
 #define CW_USEDEFAULT ((int)0x80000000)
 
 // ShowWindow and SetWindowPos
@@ -370,6 +397,8 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC dc, int index);
+// The metrics of the font selected into `dc` (the system font when none is).
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 int MulDiv(int number, int numerator, int denominator);
 COLORREF SetTextColor(HDC dc, COLORREF color);
 int SetBkMode(HDC dc, int mode);

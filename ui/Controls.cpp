@@ -11,6 +11,8 @@ constexpr int kFontPoints = 12;
 constexpr int kPointsPerInch = 72;
 constexpr const char* kFirstFace = "Verdana";
 constexpr const char* kSecondFace = "Times New Roman";
+// The line height of the system font, for when the font cannot be measured.
+constexpr int kFallbackLineHeight = 18;
 
 struct Scheme {
     COLORREF background;
@@ -37,9 +39,10 @@ void Replace(HBRUSH& slot, COLORREF color) {
 
 HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWND parent,
                     HINSTANCE& instance) {
-    return CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
-                           nullptr);
+    return CreateWindowExA(
+        0, "EDIT", text, WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, x, y,
+        width, height, parent, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
+        nullptr);
 }
 
 HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance) {
@@ -88,6 +91,17 @@ void PutTextAreaText() {
         }
     }
     SetWindowTextA(ui.hwndTextArea, shown.c_str());
+}
+
+int TextLineHeight() {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous =
+        Ui().hTextAreaFont != nullptr ? SelectObject(screen, Ui().hTextAreaFont) : nullptr;
+    TEXTMETRICA metrics{};
+    const bool known = GetTextMetricsA(screen, &metrics) != FALSE && metrics.tmHeight > 0;
+    if (previous != nullptr) SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    return known ? metrics.tmHeight + metrics.tmExternalLeading : kFallbackLineHeight;
 }
 
 void ScrollTextArea(int direction) {

@@ -1,5 +1,6 @@
 // The entry point: start-up, the message loop, the layout of the main window
 // and the welcome state.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/WinApi.h"
@@ -35,27 +36,24 @@ constexpr COLORREF kBlack = 0x000000;
 constexpr int kMaxControlWidth = 478;
 constexpr int kNarrowClientWidth = 501;
 constexpr int kNarrowMargin = 24;
-constexpr int kSpaceBelowPicture = 56;
-constexpr int kTextAreaTop = 21;  // below the picture (of height 0 when there is none)
-constexpr int kTextBoxTop = 31;   // ten pixels below the text area
-constexpr int kTextBoxHeight = 18;
-constexpr int kCharWidthEstimate = 13;
-constexpr int kLineHeightEstimate = 18;
+// Below the picture (of height 0 when there is none): the text area
+// kTextAreaTop from the picture's top edge's origin, the answer box
+// kTextBoxGap below the text area, and kBottomMargin below the last control
+// (its frames take two of them).
+constexpr int kTextAreaTop = 21;
+constexpr int kTextBoxGap = 10;
+constexpr int kBottomMargin = 7;
+// The text area's margins above and below its lines, and the answer box's
+// room round its one line.
+constexpr int kTextAreaPadding = 4;
+constexpr int kTextBoxPadding = 4;
+// The picture gives way to the texts down to this share of the client height.
+constexpr int kLeastPictureShare = 4;
+// Until the first layout, the answer box is as tall as the system font's line.
+constexpr int kInitialTextBoxHeight = 18;
 
 constexpr const char* kWelcomeText = "Welcome to Quillfin v.0.02 (beta)";
 constexpr const char* kSplashPicture = "\\S_WC";
-
-// The height in pixels that `text` probably needs at the given width.
-int EstimateTextHeight(const char* text, int length, int width) {
-    int charsPerLine = width / kCharWidthEstimate;
-    if (charsPerLine < 1) charsPerLine = 1;  // a sliver of a text area: one character a line
-    int lineFeeds = 0;
-    for (int i = 0; i < length; ++i) {
-        if (text[i] == '\n') ++lineFeeds;
-    }
-    return kLineHeightEstimate * (length / charsPerLine) + kLineHeightEstimate +
-           kLineHeightEstimate * lineFeeds;
-}
 
 // Bit 30 of a key message's lParam: the key was already down, so the
 // message is a repeat of a held key.
@@ -140,9 +138,13 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     ui.hwndTextArea =
         CreateTextarea(ui.TextAreaText.get(), kTextAreaId, kInitialControlX, kInitialTextAreaY,
                        kInitialControlWidth, kInitialTextAreaHeight, hwnd, ui.hAppInstance);
-    ui.hwndTextBox = CreateTextbox(kTextBoxId, kInitialControlX, kInitialTextBoxY,
-                                   kInitialControlWidth, kTextBoxHeight, hwnd, ui.hAppInstance);
+    ui.hwndTextBox =
+        CreateTextbox(kTextBoxId, kInitialControlX, kInitialTextBoxY, kInitialControlWidth,
+                      kInitialTextBoxHeight, hwnd, ui.hAppInstance);
     SetTextAreaFont(kTextAreaId, hwnd);
+    // The answer is typed in the font the question is read in.
+    if (ui.hTextAreaFont != nullptr)
+        SendMessageA(ui.hwndTextBox, WM_SETFONT, reinterpret_cast<WPARAM>(ui.hTextAreaFont), TRUE);
 
     ui.brBackground = CreateSolidBrush(kNeutralBackground);
     ui.brPanel = CreateSolidBrush(kNeutralPanel);
@@ -194,6 +196,25 @@ void LayoutWindow() {
     FillRect(dc, &client, ui.brBackground);
     ReleaseDC(ui.hwndMain, dc);
 
+    const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
+    const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
+
+    // What the texts need at this width: the text area's lines as the
+    // control wraps them, and the answer box's one line.
+    const int lineHeight = TextLineHeight();
+    const int boxHeight = lineHeight + kTextBoxPadding;
+    const int boxRoom = ui.bShowTextBox ? kTextBoxGap + boxHeight : 0;
+    int needed = 0;
+    if (ui.TextAreaText) {
+        SetWindowPos(ui.hwndTextArea, HWND_TOP, controlX, ui.iTextAreaY, std::max(controlWidth, 1),
+                     std::max(ui.iTextAreaHeight, 1), SWP_NOZORDER);
+        const int lines = static_cast<int>(SendMessageA(ui.hwndTextArea, EM_GETLINECOUNT, 0, 0));
+        needed = std::max(lines, 1) * lineHeight + kTextAreaPadding;
+    }
+    // The picture takes the room the texts leave, but keeps at least a
+    // quarter of the client height; a text that needs more then scrolls.
+    ui.iPictureSpaceBelow = std::min(kTextAreaTop + needed + boxRoom + kBottomMargin,
+                                     height - height / kLeastPictureShare);
     if (ui.PictureName) {
         DisplayPicture(ui.hwndMain, ui.hAppInstance, width, height);
     } else {
@@ -204,17 +225,9 @@ void LayoutWindow() {
     // scaling a large picture down is the slowest drawing the window does.
     ui.bRedrawPicture = false;
 
-    const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
-    const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
-
     ui.iTextAreaWidth = controlWidth;
-    ui.iTextAreaHeight = height - ui.iPictureHeight - kSpaceBelowPicture;
-    const int length = GetWindowTextLengthA(ui.hwndTextArea);
-    std::unique_ptr<char[]> shown(new char[length + 1]);
-    shown[0] = '\0';
-    GetWindowTextA(ui.hwndTextArea, shown.get(), length + 1);
-    const int estimate = EstimateTextHeight(shown.get(), length, ui.iTextAreaWidth);
-    if (ui.iTextAreaHeight > estimate) ui.iTextAreaHeight = estimate + 1;
+    ui.iTextAreaHeight = std::max(
+        std::min(needed, height - ui.iPictureHeight - kTextAreaTop - boxRoom - kBottomMargin), 0);
     ui.iTextAreaX = controlX;
     ui.iTextAreaY = ui.iPictureHeight + kTextAreaTop;
 
@@ -235,15 +248,15 @@ void LayoutWindow() {
         ShowWindow(ui.hwndTextBox, SW_HIDE);
     } else {
         ui.iTextBoxWidth = controlWidth;
-        ui.iTextBoxHeight = kTextBoxHeight;
+        ui.iTextBoxHeight = boxHeight;
         ui.iTextBoxX = controlX;
-        ui.iTextBoxY = ui.iTextAreaHeight + ui.iPictureHeight + kTextBoxTop;
+        ui.iTextBoxY = ui.iTextAreaY + ui.iTextAreaHeight + kTextBoxGap;
         dc = GetDC(ui.hwndMain);
         FrameControl(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight,
                      ui.brPanel);
         ReleaseDC(ui.hwndMain, dc);
         SetWindowPos(ui.hwndTextBox, HWND_TOP, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth,
-                     kTextBoxHeight, SWP_SHOWWINDOW);
+                     ui.iTextBoxHeight, SWP_SHOWWINDOW);
         ShowWindow(ui.hwndTextBox, SW_SHOW);
     }
 

@@ -67,6 +67,10 @@ struct UiState {
     int iTextBoxY = 0;
     int iTextBoxWidth = 0;
     int iTextBoxHeight = 0;
+    // The client rows below the picture's room: what the texts under the
+    // picture need, set by each layout; the picture is fitted into the
+    // client height less this.
+    int iPictureSpaceBelow = 167;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
     // The picture scaled to the size it was last drawn at, in its own device

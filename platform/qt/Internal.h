@@ -30,7 +30,9 @@ namespace quillfin::platform {
 
 // ---- windows ----
 
-enum class WindowType { Main, Static, Edit };
+// Edit is the one-line answer box (any EDIT without ES_READONLY); TextView a
+// read-only multi-line EDIT, which scrolls its word-wrapped text.
+enum class WindowType { Main, Static, Edit, TextView };
 
 struct Window : Object {
     static constexpr Kind kKind = Kind::Window;
@@ -98,6 +100,11 @@ bool ModalOpen();
 void SetModalOpen(HWND owner, bool open);
 int VirtualKeyFromQt(int qtKey);
 LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A message of the layer's own for a read-only multi-line edit: the height
+// in pixels its text needs at its width, margins included.
+constexpr UINT kTextHeightQuery = WM_USER + 0x7A01;
+// The text a window shows, its title or what was typed into an edit control.
+QString TextOf(const Window* window);
 // The window procedure of the built-in "STATIC" and "EDIT" classes.
 LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -6,7 +6,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QWindow>
+#include <cmath>
 
 #include "platform/qt/Internal.h"
 #include "platform/qt/Termination.h"
@@ -197,6 +200,14 @@ std::string ControlText(HWND hwnd) {
     QString shown = window->text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return shown.toStdString();
+}
+
+int HiddenTextRows(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::TextView || window->widget == nullptr)
+        return 0;
+    const int needed = static_cast<int>(SendToWindow(hwnd, kTextHeightQuery, 0, 0));
+    return std::max(0, needed - window->widget->height());
 }
 
 bool IsVisible(HWND hwnd) {

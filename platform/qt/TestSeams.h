@@ -107,6 +107,9 @@ bool ProcessEvents();
 QImage ClientCanvas(HWND hwnd);      // the retained client canvas
 std::string ControlText(HWND hwnd);  // UTF-8 of what the control shows
 bool IsVisible(HWND hwnd);
+// The pixel rows of a read-only multi-line edit control's text that lie
+// beyond its height, so that only scrolling shows them (0: it shows all).
+int HiddenTextRows(HWND hwnd);
 RECT ControlRect(HWND hwnd);  // in parent client coordinates
 HWND FocusedWindow();
 std::string WindowTitle(HWND hwnd);  // UTF-8

@@ -4,8 +4,16 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "platform/qt/Internal.h"
 
@@ -193,6 +201,115 @@ public:
     }
 };
 
+// A read-only multi-line EDIT: its text word-wrapped (a word longer than a
+// line is broken anywhere), one line every lineSpacing() of its font, inside
+// a margin of kTextViewMargin, with a scroll bar when it does not fit. Like
+// the system control it asks its parent for its colours with
+// WM_CTLCOLORSTATIC, and it has no frame of its own.
+constexpr int kTextViewMargin = 2;
+
+class TextViewControl : public QTextEdit {
+public:
+    TextViewControl(HWND hwnd, QWidget* parent) : QTextEdit(parent), hwnd_(hwnd) {
+        Tag(this, hwnd);
+        setFrameStyle(QFrame::NoFrame);
+        setReadOnly(true);
+        setAcceptRichText(false);
+        setUndoRedoEnabled(false);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        document()->setDocumentMargin(kTextViewMargin);
+        // The background is the colour the parent gives, painted below.
+        viewport()->setAutoFillBackground(false);
+    }
+
+    void SetText(const QString& text) {
+        QString shown = text;
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        setPlainText(shown);
+        FixLineHeight();
+    }
+
+    // The lines the text takes at the control's width without a scroll bar,
+    // and the height in pixels they take with the margins. Measured on a
+    // copy, as the widget's own document is laid out when Qt gets to it.
+    int LineCount() const {
+        std::unique_ptr<QTextDocument> copy(LaidOutCopy());
+        int lines = 0;
+        for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+            if (block.layout() != nullptr) lines += block.layout()->lineCount();
+        }
+        return std::max(lines, 1);
+    }
+    int TextHeight() const {
+        std::unique_ptr<QTextDocument> copy(LaidOutCopy());
+        return static_cast<int>(std::ceil(copy->size().height()));
+    }
+
+    void ScrollPage(int direction) {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() + direction * bar->pageStep());
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QColor back = ApplyColours();
+        {
+            QPainter painter(viewport());
+            painter.fillRect(event->rect(), back);
+        }
+        QTextEdit::paintEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        QTextEdit::changeEvent(event);
+        if (event->type() == QEvent::FontChange) FixLineHeight();
+    }
+
+private:
+    QTextDocument* LaidOutCopy() const {
+        QTextDocument* copy = document()->clone();
+        copy->setDefaultFont(font());
+        copy->setDocumentMargin(kTextViewMargin);
+        copy->setDefaultTextOption(document()->defaultTextOption());
+        copy->setTextWidth(std::max(1, width()));
+        copy->size();  // lays the whole copy out
+        return copy;
+    }
+
+    void FixLineHeight() {
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        QTextBlockFormat format;
+        format.setLineHeight(QFontMetrics(font()).lineSpacing(), QTextBlockFormat::FixedHeight);
+        all.mergeBlockFormat(format);
+    }
+
+    // Asks the parent for the colours; sets the text colour and returns the
+    // background's.
+    QColor ApplyColours() {
+        Window* self = As<Window>(hwnd_);
+        if (self == nullptr) return QColor(kDefaultStaticBackground);
+        HDC dc = NewDc(DcType::Control, hwnd_);
+        LRESULT answer = SendToWindow(self->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(hwnd_));
+        Dc* state = As<Dc>(dc);
+        const QColor text = state != nullptr ? ToQColor(state->textColor) : QColor(Qt::black);
+        DeleteDC(dc);
+        Brush* brush = As<Brush>(reinterpret_cast<void*>(answer));
+        const QColor back =
+            brush != nullptr ? ToQColor(brush->color) : QColor(kDefaultStaticBackground);
+        QPalette colours = palette();
+        if (colours.color(QPalette::Text) != text) {
+            colours.setColor(QPalette::Text, text);
+            setPalette(colours);
+        }
+        return back;
+    }
+
+    HWND hwnd_;
+};
+
 Window* NewWindow(HWND* hwnd) {
     auto window = std::make_unique<Window>();
     Window* raw = window.get();
@@ -206,7 +323,10 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
     if (!isStatic && !SameName(className, "EDIT")) return nullptr;
     HWND hwnd = nullptr;
     Window* window = NewWindow(&hwnd);
-    window->type = isStatic ? WindowType::Static : WindowType::Edit;
+    const bool textView = !isStatic && (style & ES_READONLY) != 0 && (style & ES_MULTILINE) != 0;
+    window->type = isStatic   ? WindowType::Static
+                   : textView ? WindowType::TextView
+                              : WindowType::Edit;
     window->parent = parentHandle;
     window->controlId = static_cast<int>(reinterpret_cast<std::uintptr_t>(menu));
     window->text = FromCp1252(text != nullptr ? text : "");
@@ -214,6 +334,10 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
     QWidget* widget = nullptr;
     if (isStatic) {
         widget = new StaticControl(hwnd, host);
+    } else if (textView) {
+        auto* view = new TextViewControl(hwnd, host);
+        view->SetText(window->text);
+        widget = view;
     } else {
         auto* edit = new EditControl(hwnd, host);
         edit->setText(window->text);
@@ -339,6 +463,12 @@ HWND CurrentFocus() { return As<Window>(FocusRecord()) != nullptr ? FocusRecord(
 
 void NoteFocus(HWND hwnd) { FocusRecord() = hwnd; }
 
+QString TextOf(const Window* window) {
+    if (window->type == WindowType::Edit && window->widget != nullptr)
+        return static_cast<QLineEdit*>(window->widget.data())->text();
+    return window->text;
+}
+
 LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = ToHandle<HWND>(window->handle);
     if (message == WM_SETFONT) {
@@ -350,6 +480,17 @@ LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) 
             if (lParam != 0) window->widget->update();
         }
         return 0;
+    }
+    if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(window->font);
+    if (window->type == WindowType::TextView && window->widget != nullptr) {
+        auto* view = static_cast<TextViewControl*>(window->widget.data());
+        if (message == EM_GETLINECOUNT) return view->LineCount();
+        if (message == kTextHeightQuery) return view->TextHeight();
+        if (message == WM_VSCROLL &&
+            (LOWORD(wParam) == SB_PAGEUP || LOWORD(wParam) == SB_PAGEDOWN)) {
+            view->ScrollPage(LOWORD(wParam) == SB_PAGEUP ? -1 : 1);
+            return 0;
+        }
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -460,16 +601,6 @@ BOOL GetClientRect(HWND hwnd, RECT* rect) {
     return TRUE;
 }
 
-namespace {
-
-QString TextOf(const Window* window) {
-    if (window->type == WindowType::Edit && window->widget != nullptr)
-        return static_cast<QLineEdit*>(window->widget.data())->text();
-    return window->text;
-}
-
-}  // namespace
-
 int GetWindowTextLengthA(HWND hwnd) {
     Window* window = As<Window>(hwnd);
     if (window == nullptr) return 0;
@@ -497,6 +628,9 @@ BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
             break;
         case WindowType::Static:
             window->widget->update();
+            break;
+        case WindowType::TextView:
+            static_cast<TextViewControl*>(window->widget.data())->SetText(window->text);
             break;
         case WindowType::Edit:
             static_cast<QLineEdit*>(window->widget.data())->setText(window->text);
