@@ -10,6 +10,8 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
   # xclip reads what a message box copies with Ctrl+C in the end-to-end test.
   xclip
+  # tesseract reads the question and the feedback off the screen in the end-to-end test.
+  tesseract-ocr tesseract-ocr-eng
   fonts-dejavu-core fonts-liberation2
   # Packaging: the desktop's validators and MIME tool for the installed files,
   # file for the package's library dependencies, unzip for the zip's test.

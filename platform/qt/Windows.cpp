@@ -218,7 +218,7 @@ public:
         setUndoRedoEnabled(false);
         setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         document()->setDocumentMargin(kTextViewMargin);
         // The background is the colour the parent gives, painted below.
         viewport()->setAutoFillBackground(false);
@@ -229,6 +229,7 @@ public:
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         setPlainText(shown);
         FixLineHeight();
+        UpdateScrollBar();
     }
 
     // The lines the text takes at the control's width without a scroll bar,
@@ -263,10 +264,25 @@ protected:
     }
     void changeEvent(QEvent* event) override {
         QTextEdit::changeEvent(event);
-        if (event->type() == QEvent::FontChange) FixLineHeight();
+        if (event->type() == QEvent::FontChange) {
+            FixLineHeight();
+            UpdateScrollBar();
+        }
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        UpdateScrollBar();
+        QTextEdit::resizeEvent(event);
     }
 
 private:
+    // The scroll bar shows exactly when the text does not fit at the full
+    // width. (Left to Qt, a bar that once appeared narrows the lines, which
+    // then may need it, and it stays where the text would fit without it.)
+    void UpdateScrollBar() {
+        const bool needed = TextHeight() > height();
+        setVerticalScrollBarPolicy(needed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
+
     QTextDocument* LaidOutCopy() const {
         QTextDocument* copy = document()->clone();
         copy->setDefaultFont(font());

@@ -17,7 +17,8 @@ SchemeIs() {
 PictureAt() { [ "$(Pixel "$1" 60)" = "$2" ]; }
 PictureIs() { PictureAt $((W / 2)) "$1"; }
 
-# The rows of the answer box: the first run of 14 to 22 white rows in the
+# The rows of the answer box: the first run of 14 to 32 white rows (one line
+# of the text area's font and a margin) in the
 # middle column of the client area. Prints "top bottom" (inclusive), or
 # nothing when no box is shown.
 BoxRows() {
@@ -27,7 +28,7 @@ BoxRows() {
             { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
               y = xy[2]; isWhite = index(a[2], white) == 1
               if (isWhite && start < 0) start = y
-              if (!isWhite && start >= 0) { if (y - start >= 14 && y - start <= 22) { print start, y - 1; exit }
+              if (!isWhite && start >= 0) { if (y - start >= 14 && y - start <= 32) { print start, y - 1; exit }
                                             start = -1 } }
             BEGIN { start = -1 }'
 }
@@ -35,11 +36,13 @@ BoxRows() {
 # The darkest grey (0 black to 1 white) inside the answer box, away from its
 # left edge where the caret blinks. Empty when no box is shown.
 BoxDarkest() {
-    local rows top bottom
+    local rows top bottom across
     rows=$(BoxRows)
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
-    convert "$SHOT" -crop "420x$((bottom - top - 1))+$((W / 2 - 210))+$((top + 1 + MENU))" \
+    # In a narrow window the box is 24 pixels narrower than the client area.
+    across=$((W < 480 ? W - 60 : 420))
+    convert "$SHOT" -crop "${across}x$((bottom - top - 1))+$((W / 2 - across / 2))+$((top + 1 + MENU))" \
         +repage -colorspace Gray -format '%[fx:minima]' info:
 }
 

@@ -104,6 +104,11 @@ TEST_F(TextView, LinesAreOneLineHeightOfTheFontApart) {
     EXPECT_EQ(qt::HiddenTextRows(view), 0);
     SetWindowPos(view, HWND_TOP, 11, 11, 200, 4 * line + 3, SWP_NOZORDER);
     EXPECT_EQ(qt::HiddenTextRows(view), 1);
+    EXPECT_EQ(Widget()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    // Tall enough again: the scroll bar goes, though the lines it narrowed
+    // would need it.
+    SetWindowPos(view, HWND_TOP, 11, 11, 200, 4 * line + 4, SWP_NOZORDER);
+    EXPECT_EQ(Widget()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
 TEST_F(TextView, KeepsTheBytesGivenAndShowsLineBreaks) {
