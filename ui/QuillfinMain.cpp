@@ -9,6 +9,7 @@
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
+#include "ui/ScreenReader.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -264,6 +265,7 @@ void LayoutWindow() {
     // main window, whose arrow keys move the crosshair on the picture.
     if (ui.QuizState == kQuizAwaitTypedAnswer) SetFocus(ui.hwndTextBox);
     if (ui.QuizState == kQuizAwaitZoneClick) SetFocus(ui.hwndMain);
+    TellScreenReaders();
     ui.bRelayout = false;
 }
 

@@ -103,6 +103,8 @@ struct UiState {
     double dCrosshairY = 0.5;
     // The first zone question of the round has said which keys answer it.
     bool bZoneKeysHinted = false;
+    // The text area's text as screen readers were last told it.
+    std::string ToldText;
     // The zone bitmap loaded for a zone click's test, held until the picture
     // has been marked with it, so that one click reads the file once.
     HBITMAP hZoneBitmap = nullptr;

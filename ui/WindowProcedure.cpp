@@ -12,6 +12,7 @@
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
+#include "ui/ScreenReader.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -257,6 +258,7 @@ bool KeyDown(WPARAM key, LPARAM flags) {
                       GetKeyState(VK_CONTROL) < 0))
         return false;
     ui.bRedrawPicture = true;
+    TellScreenReaders();
     return true;
 }
 

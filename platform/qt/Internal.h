@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,6 +60,11 @@ struct Window : Object {
     QSize outerSize;
     // Main window: the activation last reported to the window procedure.
     bool reportedActive = false;
+    // What assistive technology hears (SetAccessibleTexts); for a main
+    // window, of its client area.
+    QString accessibleName;
+    QString accessibleDescription;
+    QString accessibleValue;
 };
 
 Window* MainWindowOf(HWND hwnd);  // the window itself or its parent
@@ -74,6 +80,12 @@ void DestroyWindowTree(HWND hwnd, bool notify);
 void ResetWindows();
 HWND CurrentFocus();
 void NoteFocus(HWND hwnd);
+
+// Lets assistive technology see the main windows' client areas.
+void InstallAccessibility();
+// How many accessibility events of each type (QAccessible::Event) were sent
+// for each window.
+std::map<std::pair<HWND, int>, int>& AccessibleEventCounts();
 
 // ---- message queue and keys ----
 

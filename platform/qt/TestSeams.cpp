@@ -210,6 +210,18 @@ int HiddenTextRows(HWND hwnd) {
     return std::max(0, needed - window->widget->height());
 }
 
+int AccessibleEvents(HWND hwnd, int type) {
+    const auto& counts = AccessibleEventCounts();
+    const auto found = counts.find({hwnd, type});
+    return found == counts.end() ? 0 : found->second;
+}
+
+QWidget* WidgetOf(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return nullptr;
+    return window->type == WindowType::Main ? window->client.data() : window->widget.data();
+}
+
 bool IsVisible(HWND hwnd) {
     Window* window = As<Window>(hwnd);
     // Visible as Windows means it: shown itself, whatever its parent is.
@@ -260,6 +272,7 @@ void ResetPlatform() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetQueue();  // events of the windows just destroyed
+    AccessibleEventCounts().clear();
 }
 
 }  // namespace quillfin::testing

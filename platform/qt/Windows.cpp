@@ -369,6 +369,7 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
 HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x, int y, int width,
                 int height, HMENU menu) {
     InstallInputFilter();
+    InstallAccessibility();
     HWND hwnd = nullptr;
     Window* window = NewWindow(&hwnd);
     window->type = WindowType::Main;
