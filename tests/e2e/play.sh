@@ -746,11 +746,15 @@ StepZoneByKeys() {
 Words() { tr -c '[:alnum:]' '\n' <<<"$1" | grep -v '^$'; }
 
 # The text area's text read off the screen by OCR: the rows of the panel
-# colour given in column 14 (inside the text area's left margin at every
-# width here), the whole width of the text area, enlarged for tesseract.
+# colour given in the text area's first column (its left margin), the whole
+# width of the text area but for the Windows control's scroll bar, enlarged
+# for tesseract.
 ReadTextArea() {
-    local panel="$1" rows top bottom
-    rows=$(convert "$SHOT" -crop "1x$H+14+$MENU" +repage -depth 8 txt:- |
+    local panel="$1" rows top bottom across left bar=0
+    across=$((W > 501 ? 478 : W - 24))
+    left=$((W / 2 - across / 2 + 1))
+    [ "$WINE_MODE" = 1 ] && bar=18
+    rows=$(convert "$SHOT" -crop "1x$H+$left+$MENU" +repage -depth 8 txt:- |
         awk -v panel="($panel)" '
             NR == 1 { next }
             { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
@@ -760,7 +764,7 @@ ReadTextArea() {
             BEGIN { start = -1 }')
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
-    convert "$SHOT" -crop "$((W - 28))x$((bottom - top + 1))+14+$((top + MENU))" +repage \
+    convert "$SHOT" -crop "$((across - bar))x$((bottom - top + 1))+$left+$((top + MENU))" +repage \
         -colorspace Gray -resize 300% "$WORK/ocr.png" &&
         tesseract "$WORK/ocr.png" - 2>/dev/null
 }
@@ -783,7 +787,7 @@ ShowsWhole() {
 # rightly and the round ends. Linux only.
 StepLongTextsWhole() {
     local size feedback width0 height0
-    # Read on Linux: the fonts under Wine are not the ones this was written for.
+    # Read on Linux only: OCR of the fonts under Wine misreads too many words.
     [ "$WINE_MODE" = 1 ] && return 0
     feedback="Sorry, correct answers were: Nile Ob Lena Mackenzie Yenisei Additional info: $LONG_INFO"
     StartProgram
