@@ -59,10 +59,12 @@ BoxHasText() {
     [ -n "$darkest" ] && awk "BEGIN { exit !($darkest < 0.5) }"
 }
 
-# The rows of the text area: the run of rows of the given panel colour in a
-# column near its right end, where no text reaches. Prints "top bottom".
+# The rows of the text area: the run of rows of the given panel colour in
+# its first column, its left margin, where no text reaches (the right end
+# holds the Windows control's scroll bar). Prints "top bottom".
 TextAreaRows() {
-    convert "$SHOT" -crop "1x$H+$((W / 2 + 232))+$MENU" +repage -depth 8 txt:- |
+    local across=$((W > 501 ? 478 : W - 24))
+    convert "$SHOT" -crop "1x$H+$((W / 2 - across / 2 + 1))+$MENU" +repage -depth 8 txt:- |
         awk -v panel="($1)" '
             NR == 1 { next }
             { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
@@ -73,13 +75,14 @@ TextAreaRows() {
 }
 
 # The lines of text in the text area (panel colour given), one per output
-# line: "top bottom width" of its ink, in client pixels.
+# line: "top bottom width" of its ink, in client pixels (left of where the
+# Windows control keeps its scroll bar).
 TextLines() {
     local rows top bottom crop="$WORK/textarea.png"
     rows=$(TextAreaRows "$1")
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
-    convert "$SHOT" -crop "455x$((bottom - top + 1))+$((W / 2 - 230))+$((top + MENU))" \
+    convert "$SHOT" -crop "440x$((bottom - top + 1))+$((W / 2 - 230))+$((top + MENU))" \
         +repage -colorspace Gray -threshold 60% "$crop"
     convert "$crop" -scale "1x$((bottom - top + 1))!" -depth 16 txt:- |
         awk -F'[,:() ]+' 'NR > 1 { print $2, ($4 < 65000) }' |

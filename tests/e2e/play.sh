@@ -746,7 +746,7 @@ StepZoneByKeys() {
 Words() { tr -c '[:alnum:]' '\n' <<<"$1" | grep -v '^$'; }
 
 # The text area's text read off the screen by OCR: the rows of the panel
-# colour given in the text area's first column (its left margin), the whole
+# colour given (TextAreaRows), the whole
 # width of the text area but for the Windows control's scroll bar, enlarged
 # for tesseract.
 ReadTextArea() {
@@ -754,14 +754,7 @@ ReadTextArea() {
     across=$((W > 501 ? 478 : W - 24))
     left=$((W / 2 - across / 2 + 1))
     [ "$WINE_MODE" = 1 ] && bar=18
-    rows=$(convert "$SHOT" -crop "1x$H+$left+$MENU" +repage -depth 8 txt:- |
-        awk -v panel="($panel)" '
-            NR == 1 { next }
-            { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
-              inside = index(a[2], panel) == 1
-              if (inside && start < 0) start = xy[2]
-              if (!inside && start >= 0) { print start, xy[2] - 1; exit } }
-            BEGIN { start = -1 }')
+    rows=$(TextAreaRows "$panel")
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
     convert "$SHOT" -crop "$((across - bar))x$((bottom - top + 1))+$left+$((top + MENU))" +repage \
