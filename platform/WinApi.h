@@ -82,6 +82,7 @@ struct MSG {
     DWORD time;
     POINT pt;
     DWORD lPrivate;  // the layer's own: which held key event the message carries
+    DWORD lKeys;     // the layer's own: Shift (1) and Ctrl (2) held when a key message was made
 };
 
 struct WNDCLASSEXA {
@@ -190,6 +191,29 @@ struct BITMAPINFOHEADER {
     DWORD biClrImportant;
 };
 
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+
 struct RGBQUAD {
     BYTE rgbBlue;
     BYTE rgbGreen;
@@ -237,6 +261,7 @@ struct DIBSECTION {
 #define WM_ENDSESSION 0x0016
 #define WM_GETMINMAXINFO 0x0024
 #define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -245,6 +270,8 @@ struct DIBSECTION {
 #define WM_SYSCHAR 0x0106
 #define WM_COMMAND 0x0111
 #define WM_DROPFILES 0x0233
+#define WM_VSCROLL 0x0115
+#define EM_GETLINECOUNT 0x00BA
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -262,6 +289,8 @@ struct DIBSECTION {
 #define ES_MULTILINE 0x0004L
 #define ES_AUTOVSCROLL 0x0040L
 #define ES_WANTRETURN 0x1000L
+#define ES_READONLY 0x0800L
+#define WS_VSCROLL 0x00200000L
 #define CW_USEDEFAULT ((int)0x80000000)
 
 // ShowWindow and SetWindowPos
@@ -299,9 +328,24 @@ struct DIBSECTION {
 #define KEY_SET_VALUE 0x0002
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
+// Scrolling
+#define SB_VERT 1
+#define SB_PAGEUP 2
+#define SB_PAGEDOWN 3
 
 // Keys
 #define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
 
 // Resources
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -375,9 +419,12 @@ LRESULT DispatchMessageA(const MSG* msg);
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL DestroyWindow(HWND hwnd);
 SHORT GetAsyncKeyState(int key);
+// The key's state as of the message being handled: bit 15 set while it is down.
+SHORT GetKeyState(int key);
 
 // The place of a top-level window: its restored outer rectangle in screen
 // coordinates and whether it is maximized. SetWindowPlacement shows the
@@ -452,6 +499,8 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 BOOL DeleteObject(HGDIOBJ object);
 int GetDeviceCaps(HDC dc, int index);
+// The metrics of the font selected into `dc` (the system font when none is).
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 int MulDiv(int number, int numerator, int denominator);
 COLORREF SetTextColor(HDC dc, COLORREF color);
 int SetBkMode(HDC dc, int mode);

@@ -10,8 +10,8 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick openbox
   # xclip reads what a message box copies with Ctrl+C in the end-to-end test.
   xclip
-  # tesseract reads the feedback and the round's summary off the screen in
-  # the end-to-end test.
+  # tesseract reads the question, the feedback and the round's summary off
+  # the screen in the end-to-end test.
   tesseract-ocr tesseract-ocr-eng
   fonts-dejavu-core fonts-liberation2
   # Packaging: the desktop's validators and MIME tool for the installed files,

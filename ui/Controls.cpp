@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 
 #include <cstdint>
+#include <string>
 
 #include "ui/UiState.h"
 
@@ -10,6 +11,8 @@ constexpr int kFontPoints = 12;
 constexpr int kPointsPerInch = 72;
 constexpr const char* kFirstFace = "Verdana";
 constexpr const char* kSecondFace = "Times New Roman";
+// The line height of the system font, for when the font cannot be measured.
+constexpr int kFallbackLineHeight = 18;
 
 struct Scheme {
     COLORREF background;
@@ -36,9 +39,10 @@ void Replace(HBRUSH& slot, COLORREF color) {
 
 HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWND parent,
                     HINSTANCE& instance) {
-    return CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
-                           nullptr);
+    return CreateWindowExA(
+        0, "EDIT", text, WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, x, y,
+        width, height, parent, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(id)), instance,
+        nullptr);
 }
 
 HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance) {
@@ -75,6 +79,33 @@ void SetColoursCorrect(int scheme) {
     Replace(ui.brBackground, colours.background);
     Replace(ui.brPanel, colours.panel);
     Replace(ui.brFrame, colours.frame);
+}
+
+void PutTextAreaText() {
+    const UiState& ui = Ui();
+    std::string shown;
+    if (ui.TextAreaText) {
+        for (const char* c = ui.TextAreaText.get(); *c != '\0'; ++c) {
+            if (*c == '\n' && (c == ui.TextAreaText.get() || c[-1] != '\r')) shown += '\r';
+            shown += *c;
+        }
+    }
+    SetWindowTextA(ui.hwndTextArea, shown.c_str());
+}
+
+int TextLineHeight() {
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous =
+        Ui().hTextAreaFont != nullptr ? SelectObject(screen, Ui().hTextAreaFont) : nullptr;
+    TEXTMETRICA metrics{};
+    const bool known = GetTextMetricsA(screen, &metrics) != FALSE && metrics.tmHeight > 0;
+    if (previous != nullptr) SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    return known ? metrics.tmHeight + metrics.tmExternalLeading : kFallbackLineHeight;
+}
+
+void ScrollTextArea(int direction) {
+    SendMessageA(Ui().hwndTextArea, WM_VSCROLL, direction < 0 ? SB_PAGEUP : SB_PAGEDOWN, 0);
 }
 
 void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner) {

@@ -1,6 +1,7 @@
 // The main window's two child controls, the text area's font and the three
-// colour schemes. The text area is a static control that shows its text as
-// it stands; the answer box is an edit control that keeps the Enter key.
+// colour schemes. The text area is a read-only multi-line edit control that
+// word-wraps its text and scrolls when it does not fit; the answer box is an
+// edit control that keeps the Enter key. Both use the text area's font.
 #pragma once
 
 #include "platform/WinApi.h"
@@ -23,6 +24,18 @@ int SetTextAreaFont(int id, HWND parent);
 // kSchemeCorrect, kSchemeWrong, any other value the neutral one. The brushes
 // replaced are released.
 void SetColoursCorrect(int scheme);
+
+// Puts Ui().TextAreaText (the empty text when it is absent) into the text
+// area, each line feed as the carriage return and line feed the control
+// breaks lines at.
+void PutTextAreaText();
+
+// The height in pixels of one line of the text area's font (of the system
+// font when there is none).
+int TextLineHeight();
+
+// Scrolls the text area by a page: up when `direction` is negative, else down.
+void ScrollTextArea(int direction);
 
 // Draws two one-pixel borders round the control at (x, y) of width x height
 // on `dc`: the inner one with `inner`, the outer one with brFrame.

@@ -13,6 +13,7 @@
 #include "platform/ZoneMarking.h"
 #include "questions/PictureSearch.h"
 #include "rules/FileNames.h"
+#include "ui/Crosshair.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -23,7 +24,6 @@ constexpr int kCongratulationBitmap = 1101;
 constexpr int kWelcomeBitmap = 1102;
 constexpr int kFallbackBitmap = 1103;
 constexpr int kMarginAcross = 22;
-constexpr int kSpaceBelow = 167;
 constexpr int kPictureTop = 10;
 constexpr int kAnyValue = -1;
 
@@ -70,14 +70,14 @@ bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue
 }
 
 // The size at which a picture of w x h is drawn in a client area of W x H:
-// its own size when it fits into W - 22 by H - 167, else scaled by the
+// its own size when it fits into W - 22 by H - Ui().iPictureSpaceBelow, else scaled by the
 // smaller of the two ratios so that it fits on both axes. The scaled side
 // takes the whole room on its axis and the other side is truncated. A room
 // below one pixel counts as one, so the result is never below 1 x 1.
 void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth,
                 int& drawnHeight) {
     const int roomAcross = std::max(clientWidth - kMarginAcross, 1);
-    const int roomDown = std::max(clientHeight - kSpaceBelow, 1);
+    const int roomDown = std::max(clientHeight - Ui().iPictureSpaceBelow, 1);
     drawnWidth = w;
     drawnHeight = h;
     if (w <= roomAcross && h <= roomDown) return;
@@ -340,6 +340,7 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
                             pictureWidth, pictureHeight, SRCCOPY) != FALSE;
     RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
     FrameRect(dc, &frame, ui.brFrame);
+    if (ui.QuizState == kQuizAwaitZoneClick) DrawCrosshair(dc);
     ReleaseDC(hwnd, dc);
     return drawn;
 }

@@ -66,8 +66,8 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance);
 // to the current all-answers question.
 bool IsFoundInAGiven(int answerNumber);
 
-// Forgets the answers given to an all-answers question; called whenever
-// another question or round is taken up.
+// Forgets the answers given to an all-answers question and that the zone
+// keys were named; called whenever a round is taken up, restarted or ends.
 void ForgetQuestionInProgress();
 
 // What New round does with the chosen question file. A file that can start
@@ -92,6 +92,10 @@ bool ResumeRound(const char* roundFile);
 // starts (when `questionNo` is 1 or more), the question file's name, and that
 // quillfin-check shows the fault.
 std::string UnreadableQuestionLines(const char* questionFile, int questionNo);
+
+// Answers the zone question on screen at the crosshair, exactly as a click
+// on that point of the picture would.
+void AnswerAtCrosshair();
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -1,5 +1,6 @@
 // The entry point: start-up, the message loop, the layout of the main window
 // and the welcome state.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/WinApi.h"
@@ -8,6 +9,7 @@
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
+#include "ui/ScreenReader.h"
 #include "ui/UiState.h"
 #include "ui/WindowPlace.h"
 #include "ui/WindowTitle.h"
@@ -30,47 +32,52 @@ constexpr COLORREF kNeutralBackground = 0x620000;
 constexpr COLORREF kNeutralPanel = 0xFFF5F5;
 constexpr COLORREF kNeutralFrame = 0xFF0000;
 constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kBlack = 0x000000;
 
 // Layout: controls are at most kMaxControlWidth wide; a client area of
 // kNarrowClientWidth or less gives them kNarrowMargin less than its width.
 constexpr int kMaxControlWidth = 478;
 constexpr int kNarrowClientWidth = 501;
 constexpr int kNarrowMargin = 24;
-constexpr int kSpaceBelowPicture = 56;
-constexpr int kTextAreaTop = 21;  // below the picture (of height 0 when there is none)
-constexpr int kTextBoxTop = 31;   // ten pixels below the text area
-constexpr int kTextBoxHeight = 18;
-constexpr int kCharWidthEstimate = 13;
-constexpr int kLineHeightEstimate = 18;
+// Below the picture (of height 0 when there is none): the text area
+// kTextAreaTop from the picture's top edge's origin, the answer box
+// kTextBoxGap below the text area, and kBottomMargin below the last control
+// (its frames take two of them).
+constexpr int kTextAreaTop = 21;
+constexpr int kTextBoxGap = 10;
+constexpr int kBottomMargin = 7;
+// The text area's margins above and below its lines, and the answer box's
+// room round its one line.
+constexpr int kTextAreaPadding = 4;
+constexpr int kTextBoxPadding = 4;
+// The picture gives way to the texts down to this share of the client height.
+constexpr int kLeastPictureShare = 4;
+// Until the first layout, the answer box is as tall as the system font's line.
+constexpr int kInitialTextBoxHeight = 18;
 
 constexpr const char* kWelcomeText = "Welcome to Quillfin v.0.02 (beta)";
 constexpr const char* kSplashPicture = "\\S_WC";
-
-// The height in pixels that `text` probably needs at the given width.
-int EstimateTextHeight(const char* text, int length, int width) {
-    int charsPerLine = width / kCharWidthEstimate;
-    if (charsPerLine < 1) charsPerLine = 1;  // a sliver of a text area: one character a line
-    int lineFeeds = 0;
-    for (int i = 0; i < length; ++i) {
-        if (text[i] == '\n') ++lineFeeds;
-    }
-    return kLineHeightEstimate * (length / charsPerLine) + kLineHeightEstimate +
-           kLineHeightEstimate * lineFeeds;
-}
 
 // Bit 30 of a key message's lParam: the key was already down, so the
 // message is a repeat of a held key.
 constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
 
 // A fresh press of Enter (the main keyboard's or the keypad's) while the
-// main window or the answer box has the keyboard. A held key repeats its
+// main window, the answer box or the text area has the keyboard. A held key repeats its
 // key-down with kKeyWasDown set, so it counts once; the press that closes a
 // dialog or a menu goes to them and never counts here.
 bool IsEnterPress(const MSG& msg) {
     const UiState& ui = Ui();
     return msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
            (msg.lParam & kKeyWasDown) == 0 && msg.hwnd != nullptr &&
-           (msg.hwnd == ui.hwndMain || msg.hwnd == ui.hwndTextBox);
+           (msg.hwnd == ui.hwndMain || msg.hwnd == ui.hwndTextBox || msg.hwnd == ui.hwndTextArea);
+}
+
+// PgUp or PgDn typed into the answer box: it has one line to page through,
+// so the keys page through the question instead.
+bool IsPageKeyForAnswerBox(const MSG& msg) {
+    return msg.message == WM_KEYDOWN && (msg.wParam == VK_PRIOR || msg.wParam == VK_NEXT) &&
+           msg.hwnd != nullptr && msg.hwnd == Ui().hwndTextBox;
 }
 
 // The character message of Enter (or of Ctrl+M, Ctrl+J) for the answer box.
@@ -94,6 +101,8 @@ void ForgetQuestionInProgress() {
     UiState& ui = Ui();
     ui.GivenAnswers.reset();
     ui.iGivenAnswersSize = 0;
+    // A new round names the zone keys again at its first zone question.
+    ui.bZoneKeysHinted = false;
 }
 
 bool EnterPressed() {
@@ -134,14 +143,19 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     ui.hwndTextArea =
         CreateTextarea(ui.TextAreaText.get(), kTextAreaId, kInitialControlX, kInitialTextAreaY,
                        kInitialControlWidth, kInitialTextAreaHeight, hwnd, ui.hAppInstance);
-    ui.hwndTextBox = CreateTextbox(kTextBoxId, kInitialControlX, kInitialTextBoxY,
-                                   kInitialControlWidth, kTextBoxHeight, hwnd, ui.hAppInstance);
+    ui.hwndTextBox =
+        CreateTextbox(kTextBoxId, kInitialControlX, kInitialTextBoxY, kInitialControlWidth,
+                      kInitialTextBoxHeight, hwnd, ui.hAppInstance);
     SetTextAreaFont(kTextAreaId, hwnd);
+    // The answer is typed in the font the question is read in.
+    if (ui.hTextAreaFont != nullptr)
+        SendMessageA(ui.hwndTextBox, WM_SETFONT, reinterpret_cast<WPARAM>(ui.hTextAreaFont), TRUE);
 
     ui.brBackground = CreateSolidBrush(kNeutralBackground);
     ui.brPanel = CreateSolidBrush(kNeutralPanel);
     ui.brFrame = CreateSolidBrush(kNeutralFrame);
     ui.brWhite = CreateSolidBrush(kWhite);
+    ui.brBlack = CreateSolidBrush(kBlack);
 
     QLRestart(ui.hwndMain, ui.hAppInstance);
     return true;
@@ -150,7 +164,11 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
 void RunMessage(const MSG& msg) {
     UiState& ui = Ui();
     TranslateMessage(&msg);
-    if (!IsLineBreakForAnswerBox(msg)) DispatchMessageA(&msg);
+    if (IsPageKeyForAnswerBox(msg)) {
+        ScrollTextArea(msg.wParam == VK_PRIOR ? -1 : 1);
+    } else if (!IsLineBreakForAnswerBox(msg)) {
+        DispatchMessageA(&msg);
+    }
     ui.bEnterPressed = IsEnterPress(msg);
     QuizStep();
     ui.bEnterPressed = false;
@@ -184,6 +202,25 @@ void LayoutWindow() {
     FillRect(dc, &client, ui.brBackground);
     ReleaseDC(ui.hwndMain, dc);
 
+    const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
+    const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
+
+    // What the texts need at this width: the text area's lines as the
+    // control wraps them, and the answer box's one line.
+    const int lineHeight = TextLineHeight();
+    const int boxHeight = lineHeight + kTextBoxPadding;
+    const int boxRoom = ui.bShowTextBox ? kTextBoxGap + boxHeight : 0;
+    int needed = 0;
+    if (ui.TextAreaText) {
+        SetWindowPos(ui.hwndTextArea, HWND_TOP, controlX, ui.iTextAreaY, std::max(controlWidth, 1),
+                     std::max(ui.iTextAreaHeight, 1), SWP_NOZORDER);
+        const int lines = static_cast<int>(SendMessageA(ui.hwndTextArea, EM_GETLINECOUNT, 0, 0));
+        needed = std::max(lines, 1) * lineHeight + kTextAreaPadding;
+    }
+    // The picture takes the room the texts leave, but keeps at least a
+    // quarter of the client height; a text that needs more then scrolls.
+    ui.iPictureSpaceBelow = std::min(kTextAreaTop + needed + boxRoom + kBottomMargin,
+                                     height - height / kLeastPictureShare);
     if (ui.PictureName) {
         DisplayPicture(ui.hwndMain, ui.hAppInstance, width, height);
     } else {
@@ -194,17 +231,9 @@ void LayoutWindow() {
     // scaling a large picture down is the slowest drawing the window does.
     ui.bRedrawPicture = false;
 
-    const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
-    const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
-
     ui.iTextAreaWidth = controlWidth;
-    ui.iTextAreaHeight = height - ui.iPictureHeight - kSpaceBelowPicture;
-    const int length = GetWindowTextLengthA(ui.hwndTextArea);
-    std::unique_ptr<char[]> shown(new char[length + 1]);
-    shown[0] = '\0';
-    GetWindowTextA(ui.hwndTextArea, shown.get(), length + 1);
-    const int estimate = EstimateTextHeight(shown.get(), length, ui.iTextAreaWidth);
-    if (ui.iTextAreaHeight > estimate) ui.iTextAreaHeight = estimate + 1;
+    ui.iTextAreaHeight = std::max(
+        std::min(needed, height - ui.iPictureHeight - kTextAreaTop - boxRoom - kBottomMargin), 0);
     ui.iTextAreaX = controlX;
     ui.iTextAreaY = ui.iPictureHeight + kTextAreaTop;
 
@@ -225,19 +254,23 @@ void LayoutWindow() {
         ShowWindow(ui.hwndTextBox, SW_HIDE);
     } else {
         ui.iTextBoxWidth = controlWidth;
-        ui.iTextBoxHeight = kTextBoxHeight;
+        ui.iTextBoxHeight = boxHeight;
         ui.iTextBoxX = controlX;
-        ui.iTextBoxY = ui.iTextAreaHeight + ui.iPictureHeight + kTextBoxTop;
+        ui.iTextBoxY = ui.iTextAreaY + ui.iTextAreaHeight + kTextBoxGap;
         dc = GetDC(ui.hwndMain);
         FrameControl(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight,
                      ui.brPanel);
         ReleaseDC(ui.hwndMain, dc);
         SetWindowPos(ui.hwndTextBox, HWND_TOP, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth,
-                     kTextBoxHeight, SWP_SHOWWINDOW);
+                     ui.iTextBoxHeight, SWP_SHOWWINDOW);
         ShowWindow(ui.hwndTextBox, SW_SHOW);
     }
 
+    // The keyboard goes where the answer is given: the answer box, or the
+    // main window, whose arrow keys move the crosshair on the picture.
     if (ui.QuizState == kQuizAwaitTypedAnswer) SetFocus(ui.hwndTextBox);
+    if (ui.QuizState == kQuizAwaitZoneClick) SetFocus(ui.hwndMain);
+    TellScreenReaders();
     ui.bRelayout = false;
 }
 
@@ -250,7 +283,7 @@ void QLRestart(HWND& hwnd, HINSTANCE& instance) {
     SetColoursCorrect(0);
     ui.QuizState = kQuizWelcome;
     ui.TextAreaText = CopyText(kWelcomeText);
-    SetWindowTextA(ui.hwndTextArea, ui.TextAreaText.get());
+    PutTextAreaText();
     ui.PictureName = CopyText(kSplashPicture);
     LoadNewPicture(ui.PictureName.get(), hwnd, instance, -1, -1, -1);
     ui.bRedrawPicture = true;

@@ -7,6 +7,7 @@
 #include "platform/WinApi.h"
 #include "questions/Tolerance.h"
 #include "ui/Controls.h"
+#include "ui/Crosshair.h"
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
@@ -81,10 +82,7 @@ void ReleaseGivenAnswers() {
     Ui().iGivenAnswersSize = 0;
 }
 
-void ShowTextAreaText() {
-    UiState& ui = Ui();
-    SetWindowTextA(ui.hwndTextArea, ui.TextAreaText ? ui.TextAreaText.get() : "");
-}
+void ShowTextAreaText() { PutTextAreaText(); }
 
 std::string CorrectFeedback(int answer) {
     const int n = Question().ReturnAnswerAntal();
@@ -208,6 +206,7 @@ void NextQuestionPass() {
     } else if (ui.ZoneName) {
         ui.QuizState = kQuizAwaitZoneClick;
         ui.bShowTextBox = false;
+        BeginZoneQuestion();
     } else {
         // An information card: read, not answered. It waits in the correct
         // feedback state, in the neutral colours, so that Enter, a click or
@@ -363,6 +362,12 @@ void QuizStep() {
             break;
         case kQuizAwaitTypedAnswer:
             if (EnterPressed()) TypedAnswer();
+            break;
+        case kQuizAwaitZoneClick:
+            if (EnterPressed()) {
+                ui.bEnterPressed = false;
+                AnswerAtCrosshair();
+            }
             break;
         case kQuizFeedbackCorrect:
         case kQuizFeedbackWrong:

@@ -36,6 +36,7 @@ struct UiState {
     HBRUSH brPanel = nullptr;
     HBRUSH brFrame = nullptr;
     HBRUSH brWhite = nullptr;
+    HBRUSH brBlack = nullptr;  // the crosshair's dark half
     OwnedText TextAreaText;
     OwnedText PictureName;
     OwnedText ZoneName;
@@ -66,6 +67,10 @@ struct UiState {
     int iTextBoxY = 0;
     int iTextBoxWidth = 0;
     int iTextBoxHeight = 0;
+    // The client rows below the picture's room: what the texts under the
+    // picture need, set by each layout; the picture is fitted into the
+    // client height less this.
+    int iPictureSpaceBelow = 167;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
     // The picture scaled to the size it was last drawn at, in its own device
@@ -90,6 +95,16 @@ struct UiState {
     // Marking the same picture then needs no second decode.
     std::string UnmarkedPictureFile;
     std::string UnmarkedPictureVersion;
+    // The keyboard's crosshair on a zone question's picture, as fractions of
+    // the picture's inner width and height (0 left or top, 1 right or
+    // bottom), so that it keeps its place on the picture when the window is
+    // resized; centred for every zone question.
+    double dCrosshairX = 0.5;
+    double dCrosshairY = 0.5;
+    // The first zone question of the round has said which keys answer it.
+    bool bZoneKeysHinted = false;
+    // The text area's text as screen readers were last told it.
+    std::string ToldText;
     // The zone bitmap loaded for a zone click's test, held until the picture
     // has been marked with it, so that one click reads the file once.
     HBITMAP hZoneBitmap = nullptr;

@@ -9,12 +9,14 @@
 #include "platform/WinApi.h"
 #include "ui/AnswerReport.h"
 #include "ui/Controls.h"
+#include "ui/Crosshair.h"
 #include "ui/Dialogs.h"
 #include "ui/FileDrop.h"
 #include "ui/KeptRound.h"
 #include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/RoundSummary.h"
+#include "ui/ScreenReader.h"
 #include "ui/UiState.h"
 #include "ui/WindowPlace.h"
 
@@ -223,7 +225,7 @@ void ZoneAnswer(int x, int y) {
     if (info) text += std::string(kInfoHeading) + info.get();
 
     ui.TextAreaText = CopyText(text);
-    SetWindowTextA(ui.hwndTextArea, ui.TextAreaText.get());
+    PutTextAreaText();
     ui.bRelayout = true;
     ui.bShowTextBox = false;
     // The picture again, now with the answer zone marked, right or wrong.
@@ -254,6 +256,32 @@ void LeftButtonUp(LPARAM lParam) {
     }
 }
 
+// Bit 30 of a key message's lParam: a repeat of a held key.
+constexpr LPARAM kKeyWasDown = LPARAM{1} << 30;
+
+// The keys of a zone question: the crosshair's keys, and Space, which
+// answers at the crosshair when freshly pressed (Enter does the same in the
+// quiz step). PgUp and PgDn scroll the text area in every state. True when
+// the key was used.
+bool KeyDown(WPARAM key, LPARAM flags) {
+    UiState& ui = Ui();
+    if (key == VK_PRIOR || key == VK_NEXT) {
+        ScrollTextArea(key == VK_PRIOR ? -1 : 1);
+        return true;
+    }
+    if (!ui.bWindowActive || ui.QuizState != kQuizAwaitZoneClick) return false;
+    if (key == VK_SPACE) {
+        if ((flags & kKeyWasDown) == 0) AnswerAtCrosshair();
+        return true;
+    }
+    if (!CrosshairKey(static_cast<int>(key), GetKeyState(VK_SHIFT) < 0,
+                      GetKeyState(VK_CONTROL) < 0))
+        return false;
+    ui.bRedrawPicture = true;
+    TellScreenReaders();
+    return true;
+}
+
 void Paint(HWND hwnd) {
     UiState& ui = Ui();
     RECT picture{ui.iPictureLeft - 1, kPictureTop - 1, ui.iPictureLeft + ui.iPictureWidth + 1,
@@ -281,6 +309,13 @@ void Paint(HWND hwnd) {
 }
 
 }  // namespace
+
+void AnswerAtCrosshair() {
+    int x = 0;
+    int y = 0;
+    CrosshairPoint(x, y);
+    ZoneAnswer(x, y);
+}
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     UiState& ui = Ui();
@@ -344,6 +379,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_COMMAND:
             Command(hwnd, LOWORD(wParam));
             return 0;
+        case WM_KEYDOWN:
+            if (KeyDown(wParam, lParam)) return 0;
+            return DefWindowProcA(hwnd, message, wParam, lParam);
         case WM_LBUTTONUP:
             if (ui.bWindowActive) LeftButtonUp(lParam);
             return DefWindowProcA(hwnd, message, wParam, lParam);

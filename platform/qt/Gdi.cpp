@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -229,6 +230,23 @@ BOOL DeleteObject(HGDIOBJ object) {
         return TRUE;
     }
     return FALSE;
+}
+
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
+    Dc* context = As<Dc>(dc);
+    if (context == nullptr || metrics == nullptr) return FALSE;
+    Font* font = As<Font>(context->font);
+    const QFontMetrics fm(font != nullptr ? font->font : QGuiApplication::font());
+    *metrics = TEXTMETRICA{};
+    metrics->tmHeight = fm.height();
+    metrics->tmAscent = fm.ascent();
+    metrics->tmDescent = fm.descent();
+    // Qt spaces lines by lineSpacing(): the height and the leading.
+    metrics->tmExternalLeading = std::max(0, fm.lineSpacing() - fm.height());
+    metrics->tmAveCharWidth = fm.averageCharWidth();
+    metrics->tmMaxCharWidth = fm.maxWidth();
+    metrics->tmWeight = font != nullptr ? font->font.weight() : QFont::Normal;
+    return TRUE;
 }
 
 int GetDeviceCaps(HDC dc, int index) {

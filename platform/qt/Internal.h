@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,7 +31,9 @@ namespace quillfin::platform {
 
 // ---- windows ----
 
-enum class WindowType { Main, Static, Edit };
+// Edit is the one-line answer box (any EDIT without ES_READONLY); TextView a
+// read-only multi-line EDIT, which scrolls its word-wrapped text.
+enum class WindowType { Main, Static, Edit, TextView };
 
 struct Window : Object {
     static constexpr Kind kKind = Kind::Window;
@@ -57,6 +60,11 @@ struct Window : Object {
     QSize outerSize;
     // Main window: the activation last reported to the window procedure.
     bool reportedActive = false;
+    // What assistive technology hears (SetAccessibleTexts); for a main
+    // window, of its client area.
+    QString accessibleName;
+    QString accessibleDescription;
+    QString accessibleValue;
 };
 
 Window* MainWindowOf(HWND hwnd);  // the window itself or its parent
@@ -72,6 +80,12 @@ void DestroyWindowTree(HWND hwnd, bool notify);
 void ResetWindows();
 HWND CurrentFocus();
 void NoteFocus(HWND hwnd);
+
+// Lets assistive technology see the main windows' client areas.
+void InstallAccessibility();
+// How many accessibility events of each type (QAccessible::Event) were sent
+// for each window.
+std::map<std::pair<HWND, int>, int>& AccessibleEventCounts();
 
 // ---- message queue and keys ----
 
@@ -98,6 +112,11 @@ bool ModalOpen();
 void SetModalOpen(HWND owner, bool open);
 int VirtualKeyFromQt(int qtKey);
 LRESULT SendToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// A message of the layer's own for a read-only multi-line edit: the height
+// in pixels its text needs at its width, margins included.
+constexpr UINT kTextHeightQuery = WM_USER + 0x7A01;
+// The text a window shows, its title or what was typed into an edit control.
+QString TextOf(const Window* window);
 // The window procedure of the built-in "STATIC" and "EDIT" classes.
 LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -42,7 +42,15 @@ struct Queue {
     int quitCode = 0;
     std::array<KeyState, 256> keys{};
     int modalDepth = 0;
+    // Shift and Ctrl as the key message last taken found them (lKeys), for
+    // GetKeyState; unset until a key message has been taken.
+    std::optional<DWORD> messageKeys;
 };
+
+constexpr DWORD kShiftHeld = 1;
+constexpr DWORD kControlHeld = 2;
+
+bool IsKeyMessage(UINT message) { return message >= WM_KEYDOWN && message <= WM_SYSCHAR; }
 
 Queue& TheQueue() {
     static Queue queue;
@@ -100,6 +108,9 @@ MSG MakeMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = static_cast<DWORD>(QDateTime::currentMSecsSinceEpoch());
+    if (IsKeyMessage(message))
+        msg.lKeys =
+            (KeyIsDown(VK_SHIFT) ? kShiftHeld : 0) | (KeyIsDown(VK_CONTROL) ? kControlHeld : 0);
     return msg;
 }
 
@@ -111,7 +122,10 @@ bool TakeMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, bool remov
     for (auto it = queue.messages.begin(); it != queue.messages.end(); ++it) {
         if (!Matches(*it, hwnd, filterMin, filterMax)) continue;
         *msg = *it;
-        if (remove) queue.messages.erase(it);
+        if (remove) {
+            if (IsKeyMessage(msg->message)) queue.messageKeys = msg->lKeys;
+            queue.messages.erase(it);
+        }
         return true;
     }
     if (queue.quitPosted &&
@@ -221,11 +235,21 @@ private:
             MSG msg =
                 MakeMessage(target, message, static_cast<WPARAM>(vk != 0 ? vk : kVkPacket), flags);
             msg.lPrivate = HoldKeyEvent(*key);
+            msg.lKeys = KeysOf(modifiers);
             TheQueue().messages.push_back(msg);
             return true;
         }
-        if (vk != 0) Post(target, message, static_cast<WPARAM>(vk), flags);
+        if (vk != 0) {
+            MSG msg = MakeMessage(target, message, static_cast<WPARAM>(vk), flags);
+            msg.lKeys = KeysOf(modifiers);
+            TheQueue().messages.push_back(msg);
+        }
         return false;
+    }
+
+    static DWORD KeysOf(Qt::KeyboardModifiers modifiers) {
+        return ((modifiers & Qt::ShiftModifier) ? kShiftHeld : 0) |
+               ((modifiers & Qt::ControlModifier) ? kControlHeld : 0);
     }
 
     static void OnExpose(QWindow* qwindow) {
@@ -282,6 +306,7 @@ void ResetQueue() {
     queue.keys.fill(KeyState{});
     queue.modalDepth = 0;
     queue.heldKeys.clear();
+    queue.messageKeys.reset();
 }
 
 void InstallInputFilter() {
@@ -333,6 +358,14 @@ int VirtualKeyFromQt(int qtKey) {
             return 0x1B;
         case Qt::Key_Space:
             return 0x20;
+        case Qt::Key_PageUp:
+            return 0x21;
+        case Qt::Key_PageDown:
+            return 0x22;
+        case Qt::Key_End:
+            return 0x23;
+        case Qt::Key_Home:
+            return 0x24;
         case Qt::Key_Left:
             return 0x25;
         case Qt::Key_Up:
@@ -416,6 +449,10 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM, LPARAM) {
     }
 }
 
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendToWindow(hwnd, message, wParam, lParam);
+}
+
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
     if (As<Window>(dialog) == nullptr) return 0;
     for (Object* object : AllOf(Kind::Window)) {
@@ -432,4 +469,14 @@ SHORT GetAsyncKeyState(int key) {
     unsigned result = (state.down ? 0x8000u : 0u) | (state.pressedSincePoll ? 1u : 0u);
     state.pressedSincePoll = false;
     return static_cast<SHORT>(result);
+}
+
+SHORT GetKeyState(int key) {
+    if (key <= 0 || key > 255) return 0;
+    const Queue& queue = TheQueue();
+    bool down = queue.keys[static_cast<std::size_t>(key)].down;
+    // Shift and Ctrl as they were when the key message being handled was made.
+    if (queue.messageKeys && key == VK_SHIFT) down = (*queue.messageKeys & kShiftHeld) != 0;
+    if (queue.messageKeys && key == VK_CONTROL) down = (*queue.messageKeys & kControlHeld) != 0;
+    return static_cast<SHORT>(down ? 0x8000u : 0u);
 }

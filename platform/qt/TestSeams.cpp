@@ -6,7 +6,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QWindow>
+#include <cmath>
 
 #include "platform/qt/Internal.h"
 #include "platform/qt/Termination.h"
@@ -193,7 +196,30 @@ std::string ControlText(HWND hwnd) {
     if (window == nullptr) return std::string();
     if (window->type == WindowType::Edit && window->widget != nullptr)
         return static_cast<QLineEdit*>(window->widget.data())->text().toStdString();
-    return window->text.toStdString();
+    // A carriage return and line feed show as one line break.
+    QString shown = window->text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown.toStdString();
+}
+
+int HiddenTextRows(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr || window->type != WindowType::TextView || window->widget == nullptr)
+        return 0;
+    const int needed = static_cast<int>(SendToWindow(hwnd, kTextHeightQuery, 0, 0));
+    return std::max(0, needed - window->widget->height());
+}
+
+int AccessibleEvents(HWND hwnd, int type) {
+    const auto& counts = AccessibleEventCounts();
+    const auto found = counts.find({hwnd, type});
+    return found == counts.end() ? 0 : found->second;
+}
+
+QWidget* WidgetOf(HWND hwnd) {
+    Window* window = As<Window>(hwnd);
+    if (window == nullptr) return nullptr;
+    return window->type == WindowType::Main ? window->client.data() : window->widget.data();
 }
 
 bool IsVisible(HWND hwnd) {
@@ -246,6 +272,7 @@ void ResetPlatform() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ResetQueue();  // events of the windows just destroyed
+    AccessibleEventCounts().clear();
 }
 
 }  // namespace quillfin::testing

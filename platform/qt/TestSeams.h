@@ -130,6 +130,14 @@ bool ProcessEvents();
 QImage ClientCanvas(HWND hwnd);      // the retained client canvas
 std::string ControlText(HWND hwnd);  // UTF-8 of what the control shows
 bool IsVisible(HWND hwnd);
+// How many accessibility events of a type (a QAccessible::Event) the layer
+// sent for a window since the platform was reset.
+int AccessibleEvents(HWND hwnd, int type);
+// The widget that stands for a control, or for a main window's client area.
+QWidget* WidgetOf(HWND hwnd);
+// The pixel rows of a read-only multi-line edit control's text that lie
+// beyond its height, so that only scrolling shows them (0: it shows all).
+int HiddenTextRows(HWND hwnd);
 RECT ControlRect(HWND hwnd);  // in parent client coordinates
 HWND FocusedWindow();
 std::string WindowTitle(HWND hwnd);  // UTF-8

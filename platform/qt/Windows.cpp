@@ -4,8 +4,16 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "platform/qt/Internal.h"
 
@@ -193,6 +201,131 @@ public:
     }
 };
 
+// A read-only multi-line EDIT: its text word-wrapped (a word longer than a
+// line is broken anywhere), one line every lineSpacing() of its font, inside
+// a margin of kTextViewMargin, with a scroll bar when it does not fit. Like
+// the system control it asks its parent for its colours with
+// WM_CTLCOLORSTATIC, and it has no frame of its own.
+constexpr int kTextViewMargin = 2;
+
+class TextViewControl : public QTextEdit {
+public:
+    TextViewControl(HWND hwnd, QWidget* parent) : QTextEdit(parent), hwnd_(hwnd) {
+        Tag(this, hwnd);
+        setFrameStyle(QFrame::NoFrame);
+        setReadOnly(true);
+        setAcceptRichText(false);
+        setUndoRedoEnabled(false);
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        document()->setDocumentMargin(kTextViewMargin);
+        // The background is the colour the parent gives, painted below.
+        viewport()->setAutoFillBackground(false);
+    }
+
+    void SetText(const QString& text) {
+        QString shown = text;
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        setPlainText(shown);
+        FixLineHeight();
+        UpdateScrollBar();
+    }
+
+    // The lines the text takes at the control's width without a scroll bar,
+    // and the height in pixels they take with the margins. Measured on a
+    // copy, as the widget's own document is laid out when Qt gets to it.
+    int LineCount() const {
+        std::unique_ptr<QTextDocument> copy(LaidOutCopy());
+        int lines = 0;
+        for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+            if (block.layout() != nullptr) lines += block.layout()->lineCount();
+        }
+        return std::max(lines, 1);
+    }
+    int TextHeight() const {
+        std::unique_ptr<QTextDocument> copy(LaidOutCopy());
+        return static_cast<int>(std::ceil(copy->size().height()));
+    }
+
+    void ScrollPage(int direction) {
+        QScrollBar* bar = verticalScrollBar();
+        bar->setValue(bar->value() + direction * bar->pageStep());
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QColor back = ApplyColours();
+        {
+            QPainter painter(viewport());
+            painter.fillRect(event->rect(), back);
+        }
+        QTextEdit::paintEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        QTextEdit::changeEvent(event);
+        if (event->type() == QEvent::FontChange) {
+            FixLineHeight();
+            UpdateScrollBar();
+        }
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        UpdateScrollBar();
+        QTextEdit::resizeEvent(event);
+    }
+
+private:
+    // The scroll bar shows exactly when the text does not fit at the full
+    // width. (Left to Qt, a bar that once appeared narrows the lines, which
+    // then may need it, and it stays where the text would fit without it.)
+    void UpdateScrollBar() {
+        const bool needed = TextHeight() > height();
+        setVerticalScrollBarPolicy(needed ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    }
+
+    QTextDocument* LaidOutCopy() const {
+        QTextDocument* copy = document()->clone();
+        copy->setDefaultFont(font());
+        copy->setDocumentMargin(kTextViewMargin);
+        copy->setDefaultTextOption(document()->defaultTextOption());
+        copy->setTextWidth(std::max(1, width()));
+        copy->size();  // lays the whole copy out
+        return copy;
+    }
+
+    void FixLineHeight() {
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        QTextBlockFormat format;
+        format.setLineHeight(QFontMetrics(font()).lineSpacing(), QTextBlockFormat::FixedHeight);
+        all.mergeBlockFormat(format);
+    }
+
+    // Asks the parent for the colours; sets the text colour and returns the
+    // background's.
+    QColor ApplyColours() {
+        Window* self = As<Window>(hwnd_);
+        if (self == nullptr) return QColor(kDefaultStaticBackground);
+        HDC dc = NewDc(DcType::Control, hwnd_);
+        LRESULT answer = SendToWindow(self->parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(hwnd_));
+        Dc* state = As<Dc>(dc);
+        const QColor text = state != nullptr ? ToQColor(state->textColor) : QColor(Qt::black);
+        DeleteDC(dc);
+        Brush* brush = As<Brush>(reinterpret_cast<void*>(answer));
+        const QColor back =
+            brush != nullptr ? ToQColor(brush->color) : QColor(kDefaultStaticBackground);
+        QPalette colours = palette();
+        if (colours.color(QPalette::Text) != text) {
+            colours.setColor(QPalette::Text, text);
+            setPalette(colours);
+        }
+        return back;
+    }
+
+    HWND hwnd_;
+};
+
 Window* NewWindow(HWND* hwnd) {
     auto window = std::make_unique<Window>();
     Window* raw = window.get();
@@ -206,7 +339,10 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
     if (!isStatic && !SameName(className, "EDIT")) return nullptr;
     HWND hwnd = nullptr;
     Window* window = NewWindow(&hwnd);
-    window->type = isStatic ? WindowType::Static : WindowType::Edit;
+    const bool textView = !isStatic && (style & ES_READONLY) != 0 && (style & ES_MULTILINE) != 0;
+    window->type = isStatic   ? WindowType::Static
+                   : textView ? WindowType::TextView
+                              : WindowType::Edit;
     window->parent = parentHandle;
     window->controlId = static_cast<int>(reinterpret_cast<std::uintptr_t>(menu));
     window->text = FromCp1252(text != nullptr ? text : "");
@@ -214,6 +350,10 @@ HWND CreateChild(std::string_view className, LPCSTR text, DWORD style, int x, in
     QWidget* widget = nullptr;
     if (isStatic) {
         widget = new StaticControl(hwnd, host);
+    } else if (textView) {
+        auto* view = new TextViewControl(hwnd, host);
+        view->SetText(window->text);
+        widget = view;
     } else {
         auto* edit = new EditControl(hwnd, host);
         edit->setText(window->text);
@@ -241,6 +381,7 @@ void ApplySizeLimits(HWND hwnd, QWidget* top) {
 HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x, int y, int width,
                 int height, HMENU menu) {
     InstallInputFilter();
+    InstallAccessibility();
     HWND hwnd = nullptr;
     Window* window = NewWindow(&hwnd);
     window->type = WindowType::Main;
@@ -352,6 +493,12 @@ HWND CurrentFocus() { return As<Window>(FocusRecord()) != nullptr ? FocusRecord(
 
 void NoteFocus(HWND hwnd) { FocusRecord() = hwnd; }
 
+QString TextOf(const Window* window) {
+    if (window->type == WindowType::Edit && window->widget != nullptr)
+        return static_cast<QLineEdit*>(window->widget.data())->text();
+    return window->text;
+}
+
 LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = ToHandle<HWND>(window->handle);
     if (message == WM_SETFONT) {
@@ -363,6 +510,17 @@ LRESULT ControlProc(Window* window, UINT message, WPARAM wParam, LPARAM lParam) 
             if (lParam != 0) window->widget->update();
         }
         return 0;
+    }
+    if (message == WM_GETFONT) return reinterpret_cast<LRESULT>(window->font);
+    if (window->type == WindowType::TextView && window->widget != nullptr) {
+        auto* view = static_cast<TextViewControl*>(window->widget.data());
+        if (message == EM_GETLINECOUNT) return view->LineCount();
+        if (message == kTextHeightQuery) return view->TextHeight();
+        if (message == WM_VSCROLL &&
+            (LOWORD(wParam) == SB_PAGEUP || LOWORD(wParam) == SB_PAGEDOWN)) {
+            view->ScrollPage(LOWORD(wParam) == SB_PAGEUP ? -1 : 1);
+            return 0;
+        }
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -473,16 +631,6 @@ BOOL GetClientRect(HWND hwnd, RECT* rect) {
     return TRUE;
 }
 
-namespace {
-
-QString TextOf(const Window* window) {
-    if (window->type == WindowType::Edit && window->widget != nullptr)
-        return static_cast<QLineEdit*>(window->widget.data())->text();
-    return window->text;
-}
-
-}  // namespace
-
 int GetWindowTextLengthA(HWND hwnd) {
     Window* window = As<Window>(hwnd);
     if (window == nullptr) return 0;
@@ -510,6 +658,9 @@ BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
             break;
         case WindowType::Static:
             window->widget->update();
+            break;
+        case WindowType::TextView:
+            static_cast<TextViewControl*>(window->widget.data())->SetText(window->text);
             break;
         case WindowType::Edit:
             static_cast<QLineEdit*>(window->widget.data())->setText(window->text);

@@ -17,7 +17,8 @@ SchemeIs() {
 PictureAt() { [ "$(Pixel "$1" 60)" = "$2" ]; }
 PictureIs() { PictureAt $((W / 2)) "$1"; }
 
-# The rows of the answer box: the first run of 14 to 22 white rows in the
+# The rows of the answer box: the first run of 14 to 32 white rows (one line
+# of the text area's font and a margin) in the
 # middle column of the client area. Prints "top bottom" (inclusive), or
 # nothing when no box is shown.
 BoxRows() {
@@ -27,7 +28,7 @@ BoxRows() {
             { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
               y = xy[2]; isWhite = index(a[2], white) == 1
               if (isWhite && start < 0) start = y
-              if (!isWhite && start >= 0) { if (y - start >= 14 && y - start <= 22) { print start, y - 1; exit }
+              if (!isWhite && start >= 0) { if (y - start >= 14 && y - start <= 32) { print start, y - 1; exit }
                                             start = -1 } }
             BEGIN { start = -1 }'
 }
@@ -35,11 +36,13 @@ BoxRows() {
 # The darkest grey (0 black to 1 white) inside the answer box, away from its
 # left edge where the caret blinks. Empty when no box is shown.
 BoxDarkest() {
-    local rows top bottom
+    local rows top bottom across
     rows=$(BoxRows)
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
-    convert "$SHOT" -crop "420x$((bottom - top - 1))+$((W / 2 - 210))+$((top + 1 + MENU))" \
+    # In a narrow window the box is 24 pixels narrower than the client area.
+    across=$((W < 480 ? W - 60 : 420))
+    convert "$SHOT" -crop "${across}x$((bottom - top - 1))+$((W / 2 - across / 2))+$((top + 1 + MENU))" \
         +repage -colorspace Gray -format '%[fx:minima]' info:
 }
 
@@ -56,10 +59,12 @@ BoxHasText() {
     [ -n "$darkest" ] && awk "BEGIN { exit !($darkest < 0.5) }"
 }
 
-# The rows of the text area: the run of rows of the given panel colour in a
-# column near its right end, where no text reaches. Prints "top bottom".
+# The rows of the text area: the run of rows of the given panel colour in
+# its first column, its left margin, where no text reaches (the right end
+# holds the Windows control's scroll bar). Prints "top bottom".
 TextAreaRows() {
-    convert "$SHOT" -crop "1x$H+$((W / 2 + 232))+$MENU" +repage -depth 8 txt:- |
+    local across=$((W > 501 ? 478 : W - 24))
+    convert "$SHOT" -crop "1x$H+$((W / 2 - across / 2 + 1))+$MENU" +repage -depth 8 txt:- |
         awk -v panel="($1)" '
             NR == 1 { next }
             { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
@@ -70,13 +75,14 @@ TextAreaRows() {
 }
 
 # The lines of text in the text area (panel colour given), one per output
-# line: "top bottom width" of its ink, in client pixels.
+# line: "top bottom width" of its ink, in client pixels (left of where the
+# Windows control keeps its scroll bar).
 TextLines() {
     local rows top bottom crop="$WORK/textarea.png"
     rows=$(TextAreaRows "$1")
     [ -n "$rows" ] || return 0
     read -r top bottom <<<"$rows"
-    convert "$SHOT" -crop "455x$((bottom - top + 1))+$((W / 2 - 230))+$((top + MENU))" \
+    convert "$SHOT" -crop "440x$((bottom - top + 1))+$((W / 2 - 230))+$((top + MENU))" \
         +repage -colorspace Gray -threshold 60% "$crop"
     convert "$crop" -scale "1x$((bottom - top + 1))!" -depth 16 txt:- |
         awk -F'[,:() ]+' 'NR > 1 { print $2, ($4 < 65000) }' |

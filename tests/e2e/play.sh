@@ -56,6 +56,10 @@ readonly BIG_TOP=60,120,200 BIG_BOTTOM=220,120,60
 # The right half after marking: red and blue lightened, green darkened.
 readonly ZONE_MARKED=177,75,177
 
+# The long question (400 characters) and its information (300 characters).
+readonly LONG_QUESTION="Which river runs north from the southern hills through seven green valleys past old mining towns and wide flat marshes where herons wait by the reeds until it meets the cold grey sea beyond the last harbour wall while fishing boats return with the tide and gulls follow them home across the open water before the winter storms arrive from the west and cover the northern coast with snow for estuaries"
+readonly LONG_INFO="It rises in a lake among pine forests and falls over three rapids before it reaches the plain where farmers have drained the wetlands for barley and potatoes since the old times and built dykes against the spring floods that come when the snow melts in the mountains far to the south and its ice melts"
+
 # A 24-bit BMP of `width` x 100 pixels: the left half one colour, the right
 # half another (the same when only one is given).
 Bmp() {
@@ -86,6 +90,12 @@ WriteFixtures() {
 \xa4Q "Name both rivers, please"\n\xa4P "teal.bmp"\n\xa4A "Mississippi-Missouri" "Po"\n\xa4F alla\n\xa4E\n
 \xa4Q "Capital of Sweden?"\n\xa4P "plum.bmp"\n\xa4A "Stockholm"\n\xa4E\n
 \xa4Q "Click the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
+    # A question of 400 characters with a picture of 480 x 360 whose wrong
+    # answer's feedback lists five answers and 300 characters of information.
+    convert -size 480x360 "xc:rgb($TEAL)" -type TrueColor "BMP3:$q/wide.bmp" || Fail "cannot write $q/wide.bmp"
+    Cp1252 "$q/long.txt" "\xa4Q \"$LONG_QUESTION\"\n\xa4P \"wide.bmp\"\n\xa4A \"Nile\", \"Ob\", \"Lena\", \"Mackenzie\", \"Yenisei\"\n\xa4I \"$LONG_INFO\"\n\xa4E\n"
+    # The zone question alone, for the keyboard.
+    Cp1252 "$q/zone-only.txt" '\xa4Q "Aim at the grey half."\n\xa4P "zone.bmp"\n\xa4A\n\xa4Z "zone-mask.bmp"\n\xa4F zc red\n\xa4E\n'
     printf '%s\r\n' "qfile: \"$(NativePath "$q/quiz.txt")\"" 'sfile: "round.qfr"' 'qantal: 4' \
         'Q: 1 Stat: 0' 'Q: 2 Stat: 0' 'Q: 3 Stat: 0' 'Q: 4 Stat: 0' >"$q/round.qfr"
 
@@ -529,8 +539,6 @@ StepBigPictureInLowWindow() {
     ShowsWithin 10 "the big picture's bottom is not on screen above the text area" \
         eval '[ -n "$(BigBottomRows)" ] && [ -n "$(TextAreaRows 245,245,255)" ] && BoxShown'
     read -r first last <<<"$(BigBottomRows)"
-    [ "$last" -le $((H - 167 + 10)) ] ||
-        Fail "the picture reaches row $last, into the 167 rows kept for the question (client height $H)"
     textTop=$(TextAreaRows 245,245,255 | cut -d' ' -f1)
     [ "$textTop" -gt "$last" ] || Fail "the text area (from row $textTop) lies under the picture (to row $last)"
     text=$(TextLines 245,245,255)
@@ -1062,6 +1070,121 @@ StepEditedQuestionFile() {
     ExpectExit
 }
 
+# The crosshair's black ring stands right of the client point (x, y): the
+# ring's pixel 7 to the right and 3 down is black.
+CrosshairAt() { [ "$(Pixel $(($1 + 7)) $(($2 + 3)))" = 0,0,0 ]; }
+
+# The end -> the end. A zone question answered by the keyboard alone: the
+# crosshair starts at the picture's centre (the zone's left edge); two Left
+# presses take it into the olive half, where Enter is wrong and the zone is
+# marked; Enter continues, the question comes back with the crosshair at the
+# centre again, two Right presses and Enter are right. No click at all.
+StepZoneByKeys() {
+    StartProgram
+    Menu f n
+    ChooseFile Open "$WORK/quiz/zone-only.txt"
+    # The 200 x 100 picture is drawn at its own size from x = W/2 - 100, y = 10;
+    # its inner pixel (99, 49), the centre, is client point (W/2, 60).
+    ShowsWithin 10 "the zone question with its crosshair at the centre did not appear" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox && CrosshairAt $((W / 2)) 60'
+    TapKey Left
+    TapKey Left
+    # 2/16 left: inner pixel round(0.375 * 197) = 74, client x W/2 - 25.
+    ShowsWithin 5 "the crosshair did not move left" CrosshairAt $((W / 2 - 25)) 60
+    HoldKey Return
+    ShowsWithin 10 "Enter in the olive half was not wrong" SchemeIs "$RED"
+    ShowsWithin 5 "the zone was not marked" PictureAt $((W / 2 + 50)) "$ZONE_MARKED"
+    HoldKey Return
+    ShowsWithin 10 "the zone question did not come back with its crosshair at the centre" \
+        eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 + 50)) "$ZONE_RIGHT" && CrosshairAt $((W / 2)) 60'
+    TapKey Right
+    TapKey Right
+    ShowsWithin 5 "the crosshair did not move right" CrosshairAt $((W / 2 + 24)) 60
+    HoldKey Return
+    ShowsWithin 10 "Enter in the grey half was not right" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+    Menu f e
+    ExpectExit
+}
+
+# The words of a text, one per line: letters and digits only, as OCR is
+# compared (quotes and punctuation come out in many shapes).
+Words() { tr -c '[:alnum:]' '\n' <<<"$1" | grep -v '^$'; }
+
+# The text area's text read off the screen by OCR: the rows of the panel
+# colour given (TextAreaRows), the whole
+# width of the text area but for the Windows control's scroll bar, enlarged
+# for tesseract.
+ReadTextArea() {
+    local panel="$1" rows top bottom across left bar=0
+    across=$((W > 501 ? 478 : W - 24))
+    left=$((W / 2 - across / 2 + 1))
+    [ "$WINE_MODE" = 1 ] && bar=18
+    rows=$(TextAreaRows "$panel")
+    [ -n "$rows" ] || return 0
+    read -r top bottom <<<"$rows"
+    convert "$SHOT" -crop "$((across - bar))x$((bottom - top + 1))+$left+$((top + MENU))" +repage \
+        -colorspace Gray -resize 300% "$WORK/ocr.png" &&
+        tesseract "$WORK/ocr.png" - 2>/dev/null
+}
+
+# Whether the text area (panel colour given) shows `expected` whole: OCR
+# finds as many words, the same last word, and at most two words misread.
+ShowsWhole() {
+    local panel="$1" expected="$2" read wrong
+    read=$(ReadTextArea "$panel")
+    wrong=$(paste -d' ' <(Words "$expected") <(Words "$read") |
+        awk 'NF != 2 || $1 != $2 { n++ } END { print n + 0 }')
+    OCR_SEEN=$read
+    [ "$(Words "$expected" | tail -n 1)" = "$(Words "$read" | tail -n 1)" ] && [ "$wrong" -le 2 ]
+}
+
+# The end -> the end. A question of 400 characters with a large picture, and
+# the wrong answer's feedback with five answers and 300 characters of
+# information, are read whole off the screen (OCR) at the default size and
+# in a window whose client area is 400 x 400. The question is then answered
+# rightly and the round ends. Linux only.
+StepLongTextsWhole() {
+    local size feedback width0 height0
+    # Read on Linux only: OCR of the fonts under Wine misreads too many words.
+    [ "$WINE_MODE" = 1 ] && return 0
+    feedback="Sorry, correct answers were: Nile Ob Lena Mackenzie Yenisei Additional info: $LONG_INFO"
+    StartProgram
+    width0=$W height0=$H
+    for size in default 400x400; do
+        if [ "$size" = 400x400 ]; then
+            ResizeMain 400 $((400 + MENU))
+            [ "$H" = 400 ] || Fail "the client area is ${W}x$H, not 400x400"
+        fi
+        Menu f n
+        ChooseFile Open "$WORK/quiz/long.txt"
+        ShowsWithin 10 "the long question is not shown whole at $size (OCR: ${OCR_SEEN:-nothing})" \
+            eval 'TypedQuestionWaits "$TEAL" && ShowsWhole 245,245,255 "$LONG_QUESTION"'
+        TypeInMain "Amazon"
+        HoldKey Return
+        ShowsWithin 10 "the long feedback is not shown whole at $size (OCR: ${OCR_SEEN:-nothing})" \
+            eval 'SchemeIs "$RED" && ShowsWhole 255,245,245 "$feedback"'
+    done
+    # The round ends at the first size, so that no round is kept at exit.
+    ResizeMain "$width0" $((height0 + MENU))
+    HoldKey Return
+    ShowsWithin 10 "the long question did not come back" TypedQuestionWaits "$TEAL"
+    TypeInMain "Nile"
+    HoldKey Return
+    ShowsWithin 10 "the right answer was not taken" SchemeIs "$GREEN"
+    HoldKey Return
+    ShowsWithin 10 "no congratulations after the round" \
+        eval 'SchemeIs "$BLUE" && NoBox && ! WelcomeShown'
+    HoldKey Return
+    ShowsWithin 10 "Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+    Menu f e
+    ExpectExit
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -1083,6 +1206,8 @@ STEPS=(
     StepMissingFileFromCommandLine
     StepContinueKeptRound
     StepDiscardKeptRound
+    StepZoneByKeys
+    StepLongTextsWhole
     StepEditedQuestionFile
     StepTeachingRound
     StepAnswerReport

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "tests/ui/MainFixture.h"
+#include "ui/Controls.h"
 
 namespace {
 
@@ -30,17 +31,20 @@ TEST_F(QuillfinMain, StartsWithTheWelcomeScreen) {
 }
 
 TEST_F(QuillfinMain, LayoutFollowsTheClientSize) {
-    // The 480 x 360 welcome picture and its 33-character text.
+    // The 480 x 360 welcome picture and its 33-character text, one line of
+    // the font and the text area's margins of 2 above and below.
+    const int line = TextLineHeight() + 4;
     struct Case {
         int width, height;
         int pictureHeight;
         RECT textArea;
     };
     const Case cases[] = {
-        // Wide: 478 pixels, centred; the text needs one line of 18 pixels.
-        {800, 600, 360, Rect(162, 381, 478, 19)},
-        // Narrow: 24 pixels less than the client, at 13; 28 characters a line make two lines.
-        {400, 600, 283, Rect(13, 304, 376, 37)},
+        // Wide: 478 pixels, centred; the picture at its own size.
+        {800, 600, 360, Rect(162, 381, 478, line)},
+        // Narrow: 24 pixels less than the client, at 13; the width decides
+        // the picture's size, as before the text had its own height.
+        {400, 600, 283, Rect(13, 304, 376, line)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
@@ -66,9 +70,12 @@ TEST_F(QuillfinMain, AnswerBoxStandsBelowTheTextAreaWithFrames) {
     seams::ResizeClient(Main(), 600, 500);
     Pump();
 
-    // No picture: the text area at y 21; 22 characters and one line feed: 36 + 1.
-    ExpectRect(seams::ControlRect(ui().hwndTextArea), Rect(62, 21, 478, 37));
-    ExpectRect(seams::ControlRect(ui().hwndTextBox), Rect(62, 21 + 37 + 10, 478, 18));
+    // No picture: the text area at y 21; two lines of text in it. The answer
+    // box is one line of the same font high, ten pixels lower.
+    const int line = TextLineHeight();
+    ExpectRect(seams::ControlRect(ui().hwndTextArea), Rect(62, 21, 478, 2 * line + 4));
+    ExpectRect(seams::ControlRect(ui().hwndTextBox),
+               Rect(62, 21 + 2 * line + 4 + 10, 478, line + 4));
     EXPECT_TRUE(seams::IsVisible(ui().hwndTextBox));
     EXPECT_EQ(seams::FocusedWindow(), ui().hwndTextBox);
     // Light blue inside, blue outside, round both controls.
@@ -84,13 +91,16 @@ TEST_F(QuillfinMain, AnswerBoxStandsBelowTheTextAreaWithFrames) {
     ASSERT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
     EXPECT_EQ(ui().TextAreaText, nullptr);
     EXPECT_FALSE(seams::IsVisible(ui().hwndTextArea));
-    EXPECT_EQ(Pixel(60, 30), kNeutralBackground);
+    EXPECT_EQ(Pixel(60, 25), kNeutralBackground) << "no frame round the hidden text area";
+    EXPECT_EQ(ui().iTextBoxY, 31);
 
-    // A text longer than the room below: the text area keeps all of that room.
+    // A text longer than the room below: the text area takes all of that
+    // room above the box, and scrolls.
     Answer("y");
     PressEnter();
     ASSERT_EQ(ui().QuizState, kQuizAwaitTypedAnswer);
-    EXPECT_EQ(ui().iTextAreaHeight, 500 - 56);
+    EXPECT_EQ(ui().iTextAreaHeight, 500 - 21 - 10 - (line + 4) - 7);
+    EXPECT_GT(seams::HiddenTextRows(ui().hwndTextArea), 0);
 }
 
 }  // namespace
