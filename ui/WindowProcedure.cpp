@@ -169,21 +169,28 @@ void Command(HWND hwnd, int id) {
     }
 }
 
+// The point of the zone bitmap under the picture point (x, y). One factor
+// for both axes: the zone bitmap has the picture's own pixel size, while the
+// picture may be shown smaller. False when the bitmap cannot be read.
+bool ZonePoint(HBITMAP zone, int x, int y, int& zoneX, int& zoneY, BITMAP& size) {
+    const UiState& ui = Ui();
+    if (ui.iPictureWidth <= 0 || GetObjectA(zone, sizeof(size), &size) == 0) return false;
+    const float scale = static_cast<float>(size.bmWidth) / static_cast<float>(ui.iPictureWidth);
+    zoneX = static_cast<int>(x * scale);
+    zoneY = static_cast<int>(y * scale);
+    return true;
+}
+
 // Whether the pixel of the zone bitmap under the picture point (x, y) has the
 // zone colour. A point that falls outside the zone bitmap is no hit.
 bool IsZoneHit(HBITMAP zone, int x, int y) {
     UiState& ui = Ui();
-    if (ui.iPictureWidth <= 0) return false;
     BITMAP size{};
-    if (GetObjectA(zone, sizeof(size), &size) == 0) return false;
+    int zoneX = 0;
+    int zoneY = 0;
+    if (!ZonePoint(zone, x, y, zoneX, zoneY, size)) return false;
     HDC zoneDC = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(zoneDC, zone);
-
-    // One factor for both axes: the zone bitmap has the picture's own pixel
-    // size, while the picture may be shown smaller.
-    const float scale = static_cast<float>(size.bmWidth) / static_cast<float>(ui.iPictureWidth);
-    const int zoneX = static_cast<int>(x * scale);
-    const int zoneY = static_cast<int>(y * scale);
     const int zoneHeight = size.bmHeight < 0 ? -size.bmHeight : size.bmHeight;
 
     bool hit = false;
@@ -203,14 +210,21 @@ bool IsZoneHit(HBITMAP zone, int x, int y) {
     return hit;
 }
 
-void ZoneAnswer(int x, int y) {
+// Answers the zone question on screen at the picture point (x, y), clicked
+// or (`byKey`) chosen with the keyboard's crosshair.
+void ZoneAnswer(int x, int y, bool byKey) {
     UiState& ui = Ui();
     // The zone bitmap is read once per click: the same bitmap answers the
     // click and then marks the zone on the picture. One that cannot be
     // loaded makes the click wrong.
     HBITMAP zone = ui.ZoneName ? LoadZoneBitmap(ui.hAppInstance) : nullptr;
     const bool correct = zone != nullptr && IsZoneHit(zone, x, y);
-    RecordClick(x, y, correct);
+    // The answer report gives the point in the zone bitmap's pixels.
+    int zoneX = x;
+    int zoneY = y;
+    BITMAP size{};
+    if (zone != nullptr) ZonePoint(zone, x, y, zoneX, zoneY, size);
+    RecordClick(zoneX, zoneY, correct, byKey);
     std::string text;
     if (correct) {
         SetColoursCorrect(kSchemeCorrect);
@@ -249,7 +263,7 @@ void LeftButtonUp(LPARAM lParam) {
     const int innerBottom = ui.iPictureHeight - 2 * kPictureFrame - 1;
     if (ui.QuizState == kQuizAwaitZoneClick && x >= 0 && x <= innerRight && y >= 0 &&
         y <= innerBottom) {
-        ZoneAnswer(x, y);
+        ZoneAnswer(x, y, false);
     } else if (ui.QuizState == kQuizFeedbackCorrect || ui.QuizState == kQuizFeedbackWrong ||
                ui.QuizState == kQuizRoundFinished) {
         ContinueStep();
@@ -314,7 +328,7 @@ void AnswerAtCrosshair() {
     int x = 0;
     int y = 0;
     CrosshairPoint(x, y);
-    ZoneAnswer(x, y);
+    ZoneAnswer(x, y, true);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/ui/MainFixture.h"
+#include "ui/AnswerReport.h"
 #include "ui/Crosshair.h"
 
 namespace {
@@ -162,6 +163,19 @@ TEST_F(ZoneKeys, EnterAnswersAtTheCrosshairWronglyThenRightly) {
     PressEnter();
     EXPECT_EQ(ui().QuizState, kQuizFeedbackCorrect);
     EXPECT_EQ(Background(), kCorrectBackground);
+
+    // The answer report has both as keyboard answers, at the zone bitmap's
+    // pixels: the picture is drawn at half size.
+    const std::vector<AnswerReportRow>& rows = ReportedAnswers();
+    ASSERT_GE(rows.size(), 2u);
+    const AnswerRecord& wrong = rows[rows.size() - 2].answer;
+    const AnswerRecord& right = rows.back().answer;
+    EXPECT_TRUE(wrong.click && wrong.key);
+    EXPECT_EQ(wrong.verdict, AnswerVerdict::Wrong);
+    EXPECT_TRUE(right.click && right.key);
+    EXPECT_EQ(right.verdict, AnswerVerdict::Right);
+    EXPECT_EQ(right.x, 20);
+    EXPECT_EQ(right.y, 40);
 }
 
 TEST_F(ZoneKeys, SpaceAnswersAndHomeCentres) {
