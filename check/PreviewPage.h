@@ -16,7 +16,7 @@
 std::string HtmlEscaped(std::string_view utf8);
 
 // A question file's text as the learner is shown it, ready for a page:
-// Windows-1252 in UTF-8 (the tag byte as ¤), escaped; control bytes other
+// Windows-1252 in UTF-8 (the tag byte as U+00A4), escaped; control bytes other
 // than line breaks and tabs, and the five bytes the code page leaves
 // undefined, shown as the replacement sign.
 std::string LearnerHtml(std::string_view windows1252);
