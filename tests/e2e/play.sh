@@ -921,25 +921,26 @@ assert raw.endswith(b"\r\n") and b"\n" not in raw.replace(b"\r\n", b""), "not CR
 rows = list(csv.reader(io.StringIO(raw.decode("utf-8-sig"), newline="")))
 assert rows[0] == ["time", "file", "question", "line", "question text", "answer", "verdict",
                    "seconds"], rows[0]
-got = [(r[1], r[2], r[3], r[4], r[5] if not r[5].startswith("click") else "click", r[6])
-       for r in rows[1:]]
+got = [(r[1], r[2], r[3], r[4], re.sub(r"^(click|key) .*", r"\1", r[5]), r[6]) for r in rows[1:]]
 typed = ("report.txt", "1", "1", "Capital of Sweden, =the north?")
 zone = ("report.txt", "2", "6", "Click the grey half.")
-want = [typed + ("Stokholm", "near-typo"), zone + ("click", "wrong"), typed + ("Rome", "wrong"),
+want = [typed + ("Stokholm", "near-typo"), zone + ("key", "wrong"), typed + ("Rome", "wrong"),
         zone + ("click", "right"), typed + ("Stockholm", "right")]
 assert got == want, "rows %r" % got
 for r in rows[1:]:
     assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d", r[0]), r
     assert re.fullmatch(r"\d+\.\d", r[7]), r
-# The zone picture is 200 x 100 pixels, its zone the right half.
-clicks = [tuple(map(int, r[5][6:].split(","))) for r in rows[1:] if r[5].startswith("click")]
-assert clicks[0][0] < 100 <= clicks[1][0] < 200 and all(0 <= y < 100 for _, y in clicks), clicks
+# The zone picture is 200 x 100 pixels, its zone the right half: the keys
+# answered left of it, the click inside it.
+points = [tuple(map(int, re.fullmatch(r"(?:click|key) (\d+),(\d+)", r[5]).groups()))
+          for r in rows[1:] if r[5].startswith(("click", "key"))]
+assert points[0][0] < 100 <= points[1][0] < 200 and all(0 <= y < 100 for _, y in points), points
 PYTHON
 }
 
 # The end -> the end. Save answer report before any answer: a box says
 # there are none. Load round of report.qfr; "Stokholm" (a near miss), a
-# click beside the zone, "Rome", a click in the zone and "Stockholm"; on the
+# zone answer beside it by the keys, "Rome", a click in the zone and "Stockholm"; on the
 # congratulations Save answer report proposes report-answers.csv beside the
 # question file, Enter takes it, and Python's csv module reads the rows back.
 StepAnswerReport() {
@@ -960,10 +961,16 @@ StepAnswerReport() {
     HoldKey Return
     ShowsWithin 10 "the zone question did not follow" \
         eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50)) "$ZONE_LEFT" && NoBox'
-    ClickClient $((W / 2 - 50)) 60
-    ShowsWithin 10 "a click outside the zone was not wrong" SchemeIs "$RED"
-    ClickClient 5 $((H - 5))
-    ShowsWithin 10 "a click did not continue" TypedQuestionWaits "$TEAL"
+    # Answered by the keyboard: two Left presses take the crosshair from the
+    # centre into the olive half.
+    ShowsWithin 5 "the crosshair did not stand at the centre" CrosshairAt $((W / 2)) 60
+    TapKey Left
+    TapKey Left
+    ShowsWithin 5 "the crosshair did not move left" CrosshairAt $((W / 2 - 25)) 60
+    HoldKey Return
+    ShowsWithin 10 "Enter in the olive half was not wrong" SchemeIs "$RED"
+    HoldKey Return
+    ShowsWithin 10 "Enter did not continue" TypedQuestionWaits "$TEAL"
     TypeInMain "Rome"
     TapKey Return
     ShowsWithin 10 "Rome was not wrong" SchemeIs "$RED"
