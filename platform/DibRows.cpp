@@ -116,6 +116,29 @@ bool MakeDirect(HBITMAP& bitmap, PixelRows& rows) {
     return true;
 }
 
+namespace {
+
+// `source` enlarged `times` times on both axes, each pixel repeated as a
+// square, into 32-bit rows; the fourth byte of a 3-byte source is 0.
+void Repeat(const PixelRows& source, int times, std::uint32_t* target) {
+    const int width = source.width * times;
+    for (int y = 0; y < source.height; ++y) {
+        const unsigned char* in = source.top + static_cast<std::ptrdiff_t>(y) * source.stride;
+        std::uint32_t* out = target + static_cast<std::ptrdiff_t>(y) * times * width;
+        for (int x = 0; x < source.width; ++x, in += source.bytesPerPixel) {
+            const std::uint32_t pixel =
+                in[0] | (in[1] << 8) | (in[2] << 16) |
+                (source.bytesPerPixel == 4 ? static_cast<std::uint32_t>(in[3]) << 24 : 0);
+            std::fill(out + static_cast<std::ptrdiff_t>(x) * times,
+                      out + static_cast<std::ptrdiff_t>(x + 1) * times, pixel);
+        }
+        for (int copy = 1; copy < times; ++copy)
+            std::copy(out, out + width, out + static_cast<std::ptrdiff_t>(copy) * width);
+    }
+}
+
+}  // namespace
+
 HBITMAP ScaledCopy(HBITMAP& picture, int width, int height) {
     PixelRows rows;
     if (!MakeDirect(picture, rows)) return nullptr;
@@ -123,6 +146,12 @@ HBITMAP ScaledCopy(HBITMAP& picture, int width, int height) {
     HBITMAP copy = NewTopDownBitmap(width, height, &bits);
     if (copy == nullptr) return nullptr;
     GdiFlush();
+    const int times = rows.width > 0 ? width / rows.width : 0;
+    if (times >= 2 && width == rows.width * times && height == rows.height * times &&
+        (rows.bytesPerPixel == 3 || rows.bytesPerPixel == 4)) {
+        Repeat(rows, times, static_cast<std::uint32_t*>(bits));
+        return copy;
+    }
     const PixelPlane source{rows.top, rows.stride, rows.width, rows.height, rows.bytesPerPixel};
     if (!Resample(source, static_cast<std::uint32_t*>(bits), width, height,
                   static_cast<std::ptrdiff_t>(width) * 4)) {

@@ -31,6 +31,9 @@ bool MakeDirect(HBITMAP& bitmap, PixelRows& rows);
 HBITMAP NewTopDownBitmap(int width, int height, void** bits);
 
 // A 32-bit top-down DIB section of width x height holding `picture` scaled
-// to that size by Resample. `picture` must not be selected into a device
-// context and may be replaced as by MakeDirect. Null when it cannot be made.
+// to that size by Resample; a size that is the picture's own times a whole
+// number on both axes (a picture at its own size on a screen scaled to 200 %)
+// repeats each pixel instead, so that its edges stay as sharp as they were
+// made. `picture` must not be selected into a device context and may be
+// replaced as by MakeDirect. Null when it cannot be made.
 HBITMAP ScaledCopy(HBITMAP& picture, int width, int height);

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/DevicePixels.h"
 #include "platform/DibRows.h"
 #include "platform/PictureFile.h"
 #include "platform/ZoneMarking.h"
@@ -212,9 +213,9 @@ bool PrepareFeedbackPicture() {
         return true;
     }
     HBITMAP drawn = nullptr;
-    if (ui.iPictureWidth > 0 && ui.iPictureHeight > 0 &&
-        (ui.iPictureWidth != width || ui.iPictureHeight != height))
-        drawn = ScaledCopy(marked, ui.iPictureWidth, ui.iPictureHeight);
+    if (ui.iPictureDeviceWidth > 0 && ui.iPictureDeviceHeight > 0 &&
+        (ui.iPictureDeviceWidth != width || ui.iPictureDeviceHeight != height))
+        drawn = ScaledCopy(marked, ui.iPictureDeviceWidth, ui.iPictureDeviceHeight);
     ui.hReadyZone = zone;
     ui.hReadyMarked = marked;
     ui.hReadyDrawn = drawn;
@@ -325,15 +326,22 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
     ui.iPictureWidth = drawnWidth;
     ui.iPictureHeight = drawnHeight;
     ui.iPictureLeft = left;
+    const RECT device =
+        DevicePixelsOf(hwnd, RECT{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight});
+    const int deviceWidth = std::max<int>(device.right - device.left, 1);
+    const int deviceHeight = std::max<int>(device.bottom - device.top, 1);
+    ui.iPictureDeviceWidth = deviceWidth;
+    ui.iPictureDeviceHeight = deviceHeight;
 
-    // A shrunk picture comes from its drawn-size copy, copied pixel for
-    // pixel; only when no copy can be made does the system scale it.
+    // A picture drawn at another size than its own comes from its copy at
+    // the device size it covers, copied pixel for pixel; only when no copy
+    // can be made does the system scale it.
     HDC source = ui.hPictureDC;
-    if (drawnWidth != pictureWidth || drawnHeight != pictureHeight) {
-        if (HDC copy = DrawnCopy(drawnWidth, drawnHeight); copy != nullptr) {
+    if (deviceWidth != pictureWidth || deviceHeight != pictureHeight) {
+        if (HDC copy = DrawnCopy(deviceWidth, deviceHeight); copy != nullptr) {
             source = copy;
-            pictureWidth = drawnWidth;
-            pictureHeight = drawnHeight;
+            pictureWidth = deviceWidth;
+            pictureHeight = deviceHeight;
         }
     }
     bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, source, 0, 0,

@@ -59,6 +59,10 @@ struct UiState {
     int iPictureLeft = 0;
     int iPictureWidth = 0;
     int iPictureHeight = 0;
+    // The device pixels the picture covers where it is drawn: its drawn size
+    // on Windows, larger where the desktop scales the window up.
+    int iPictureDeviceWidth = 0;
+    int iPictureDeviceHeight = 0;
     int iTextAreaX = 0;
     int iTextAreaY = 0;
     int iTextAreaWidth = 0;
@@ -73,9 +77,10 @@ struct UiState {
     int iPictureSpaceBelow = 167;
     HBITMAP hPictureBitmap = nullptr;
     HDC hPictureDC = nullptr;
-    // The picture scaled to the size it was last drawn at, in its own device
-    // context, so that a repaint copies pixels and scales nothing; null until
-    // the picture is drawn shrunk, and again whenever the picture changes.
+    // The picture scaled to the device size it was last drawn at, in its own
+    // device context, so that a repaint copies pixels and scales nothing; null
+    // until the picture is drawn at another size than its own, and again
+    // whenever the picture changes.
     HBITMAP hDrawnBitmap = nullptr;
     HDC hDrawnDC = nullptr;
     // The feedback's picture made ready while the learner thinks, for the

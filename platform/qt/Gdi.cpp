@@ -56,8 +56,10 @@ QImage* SurfaceOf(Dc* dc, HWND* window = nullptr) {
     return nullptr;
 }
 
-bool Inside(const QImage& image, int x, int y) {
-    return x >= 0 && y >= 0 && x < image.width() && y < image.height();
+// The device pixels of the logical area of a surface; a memory bitmap's
+// units are its pixels.
+QRect Device(const QImage& surface, const QRect& area) {
+    return DeviceRect(area, surface.devicePixelRatio());
 }
 
 void Repaint(HWND window, const QRect& rect) {
@@ -85,6 +87,15 @@ bool SameFace(const std::string& a, const char* b) {
 }
 
 }  // namespace
+
+QRect DeviceRect(const QRect& units, qreal scale) {
+    if (scale == 1.0) return units;
+    const auto at = [scale](int edge) { return static_cast<int>(std::lround(edge * scale)); };
+    const int left = at(units.x());
+    const int top = at(units.y());
+    return QRect(left, top, at(units.x() + units.width()) - left,
+                 at(units.y() + units.height()) - top);
+}
 
 QColor ToQColor(COLORREF color) {
     return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
@@ -150,7 +161,7 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     if (surface == nullptr || rect == nullptr || fill == nullptr) return 0;
     if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
     QRect area = ToQRect(*rect);
-    Fill(*surface, area, ToQColor(fill->color).rgb());
+    Fill(*surface, Device(*surface, area), ToQColor(fill->color).rgb());
     Repaint(window, area);
     return 1;
 }
@@ -163,10 +174,11 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
     if (rect->right <= rect->left || rect->bottom <= rect->top) return 1;
     QRect area = ToQRect(*rect);
     QRgb color = ToQColor(frame->color).rgb();
-    Fill(*surface, QRect(area.left(), area.top(), area.width(), 1), color);
-    Fill(*surface, QRect(area.left(), area.bottom(), area.width(), 1), color);
-    Fill(*surface, QRect(area.left(), area.top(), 1, area.height()), color);
-    Fill(*surface, QRect(area.right(), area.top(), 1, area.height()), color);
+    for (const QRect& edge : {QRect(area.left(), area.top(), area.width(), 1),
+                              QRect(area.left(), area.bottom(), area.width(), 1),
+                              QRect(area.left(), area.top(), 1, area.height()),
+                              QRect(area.right(), area.top(), 1, area.height())})
+        Fill(*surface, Device(*surface, edge), color);
     Repaint(window, area);
     return 1;
 }
@@ -178,16 +190,23 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX
     QImage* source = SurfaceOf(As<Dc>(src));
     if (target == nullptr || source == nullptr || rop != SRCCOPY) return FALSE;
     if (width <= 0 || height <= 0 || srcWidth <= 0 || srcHeight <= 0) return FALSE;
-    QRect from(srcX, srcY, srcWidth, srcHeight);
+    // Both rectangles in device pixels: a source whose size is the target's
+    // device size lands pixel for pixel, as sharp as it was made.
+    QRect from = Device(*source, QRect(srcX, srcY, srcWidth, srcHeight));
     if (!source->rect().contains(from)) return FALSE;
     QRect to(x, y, width, height);
-    if ((to & target->rect()).isEmpty()) return TRUE;
+    QRect toDevice = Device(*target, to);
+    if (toDevice.isEmpty() || (toDevice & target->rect()).isEmpty()) return TRUE;
     QImage part = from == source->rect() ? *source : source->copy(from);
-    if (part.size() != to.size())
-        part = part.scaled(to.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(target);
+    part.setDevicePixelRatio(1);
+    if (part.size() != toDevice.size())
+        part = part.scaled(toDevice.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Painted on a view of the target's pixels at one unit a pixel.
+    QImage pixels(target->bits(), target->width(), target->height(), target->bytesPerLine(),
+                  target->format());
+    QPainter painter(&pixels);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(to.topLeft(), part);
+    painter.drawImage(toDevice.topLeft(), part);
     painter.end();
     Repaint(window, to);
     return TRUE;
@@ -321,17 +340,23 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 
 COLORREF GetPixel(HDC dc, int x, int y) {
     const QImage* surface = SurfaceOf(As<Dc>(dc));
-    if (surface == nullptr || !Inside(*surface, x, y)) return CLR_INVALID;
-    const uchar* line = surface->constBits() + static_cast<qsizetype>(y) * surface->bytesPerLine();
-    return ToColorRef(reinterpret_cast<const QRgb*>(line)[x]);
+    if (surface == nullptr || x < 0 || y < 0) return CLR_INVALID;
+    // A unit's top left device pixel.
+    const QRect pixel = Device(*surface, QRect(x, y, 1, 1));
+    if (!surface->rect().contains(pixel.topLeft())) return CLR_INVALID;
+    const uchar* line =
+        surface->constBits() + static_cast<qsizetype>(pixel.y()) * surface->bytesPerLine();
+    return ToColorRef(reinterpret_cast<const QRgb*>(line)[pixel.x()]);
 }
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     HWND window = nullptr;
     QImage* surface = SurfaceOf(As<Dc>(dc), &window);
-    if (surface == nullptr || !Inside(*surface, x, y)) return static_cast<COLORREF>(-1);
-    reinterpret_cast<QRgb*>(surface->scanLine(y))[x] =
-        qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+    if (surface == nullptr || x < 0 || y < 0) return static_cast<COLORREF>(-1);
+    const QRect pixel = Device(*surface, QRect(x, y, 1, 1));
+    if (!surface->rect().contains(pixel.topLeft())) return static_cast<COLORREF>(-1);
+    Fill(*surface, pixel.isEmpty() ? QRect(pixel.topLeft(), QSize(1, 1)) : pixel,
+         qRgb(GetRValue(color), GetGValue(color), GetBValue(color)));
     Repaint(window, QRect(x, y, 1, 1));
     return color & 0x00FFFFFF;
 }

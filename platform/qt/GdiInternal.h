@@ -119,11 +119,18 @@ struct WindowCanvasHooks {
     // Whether `hwnd` is a live window of any kind.
     bool (*isWindow)(HWND hwnd) = nullptr;
     // The retained client area of a main window; null for other windows.
+    // It holds device pixels: its device pixel ratio says how many of them
+    // one unit of the window's coordinates spans.
     QImage* (*canvas)(HWND hwnd) = nullptr;
     // Schedules a repaint of `rect` of that client area.
     void (*repaint)(HWND hwnd, const QRect& rect) = nullptr;
 };
 WindowCanvasHooks& WindowCanvas();
+
+// The device pixels that the rectangle `units` of a surface covers when one
+// unit spans `scale` of them: each edge goes to its scaled place, rounded,
+// so that rectangles that meet keep meeting. With a scale of 1 it is `units`.
+QRect DeviceRect(const QRect& units, qreal scale);
 
 // ---- code page ----
 

@@ -47,7 +47,8 @@ struct Window : Object {
     QPointer<QWidget> widget;  // the top-level widget, or the control
     QPointer<QWidget> client;  // main window: the widget showing the canvas
     QPointer<QMenuBar> menuBar;
-    QImage canvas;         // main window: the retained client area
+    QImage canvas;         // main window: the retained client area, in device pixels
+    QSize clientSize;      // main window: the client area in the window's units
     QRegion updateRegion;  // main window: what still awaits WM_PAINT
     QSize reportedSize;    // the client size last reported by WM_SIZE
     bool shownOnce = false;

@@ -255,7 +255,7 @@ private:
     static void OnExpose(QWindow* qwindow) {
         Window* owner = OwnerOf(qwindow);
         if (owner == nullptr || !qwindow->isExposed()) return;
-        InvalidateClient(owner, QRect(QPoint(0, 0), owner->canvas.size()));
+        InvalidateClient(owner, QRect(QPoint(0, 0), owner->clientSize));
     }
 };
 

@@ -137,6 +137,8 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
         topLeft = normal.topLeft() - (widget->geometry().topLeft() - widget->pos());
         size = normal.size();
     }
+    // The window stands in by the layer's side border (see SetWindowPos).
+    topLeft += QPoint(frameRect.left, frameRect.left);
     placement->flags = 0;
     placement->showCmd = maximized               ? SW_SHOWMAXIMIZED
                          : widget->isMinimized() ? SW_SHOWMINIMIZED

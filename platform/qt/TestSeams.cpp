@@ -160,7 +160,7 @@ void ResizeClient(HWND hwnd, int width, int height) {
     SetClientSize(window, QSize(width, height));
     QCoreApplication::processEvents();
     // Whatever the window system made of the request, the client area is what the test asked.
-    if (window->canvas.size() != QSize(width, height)) SetClientSize(window, QSize(width, height));
+    if (window->clientSize != QSize(width, height)) SetClientSize(window, QSize(width, height));
 }
 
 void ExposeClientPart(HWND hwnd, const RECT& area) {

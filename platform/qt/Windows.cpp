@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/DevicePixels.h"
 #include "platform/qt/Internal.h"
 
 namespace quillfin::platform {
@@ -68,26 +69,61 @@ QSize ClientFromOuter(const Window* window, QSize outer) {
                  std::max(0, outer.height() - kFrameHeight - MenuHeight(window)));
 }
 
-// Follows a new client size: the canvas keeps its old content at the top
-// left, the new parts await painting, and the program hears WM_SIZE.
+// How many device pixels one unit of a main window's client area spans:
+// Qt's device pixel ratio of the screen the window is on.
+qreal ScaleOf(const Window* window) {
+    const QWidget* shown =
+        window->client != nullptr ? window->client.data() : window->widget.data();
+    return shown != nullptr ? shown->devicePixelRatioF() : 1.0;
+}
+
+// Follows a new client size or scale: the canvas keeps its old content at
+// the top left, the new parts await painting, and the program hears
+// WM_SIZE. At a new scale the whole area awaits painting, and WM_SIZE comes
+// even at the same size, so that the program draws it all anew.
 void ApplyClientSize(Window* window, QSize size) {
     QImage& canvas = window->canvas;
-    if (canvas.size() != size) {
-        QImage grown(size, QImage::Format_RGB32);
+    const qreal scale = ScaleOf(window);
+    const QSize device = DeviceRect(QRect(QPoint(0, 0), size), scale).size();
+    const bool rescaled = !canvas.isNull() && canvas.devicePixelRatio() != scale;
+    if (canvas.size() != device || rescaled) {
+        QImage grown(device, QImage::Format_RGB32);
         grown.fill(Qt::white);
-        QPainter painter(&grown);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, canvas);
-        painter.end();
-        QRegion fresh = QRegion(QRect(QPoint(0, 0), size)) - QRegion(canvas.rect());
+        if (!rescaled) {
+            // The old pixels, viewed at one unit a pixel as `grown` still is.
+            const QImage old(canvas.constBits(), canvas.width(), canvas.height(),
+                             canvas.bytesPerLine(), canvas.format());
+            QPainter painter(&grown);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(0, 0, old);
+        }
+        grown.setDevicePixelRatio(scale);
+        const QRect whole(QPoint(0, 0), size);
+        QRegion fresh = rescaled
+                            ? QRegion(whole)
+                            : QRegion(whole) - QRegion(QRect(QPoint(0, 0), window->clientSize));
         canvas = std::move(grown);
-        window->updateRegion &= QRegion(canvas.rect());
+        window->clientSize = size;
+        window->updateRegion &= QRegion(whole);
         if (window->shownOnce) InvalidateClient(window, fresh.boundingRect());
+        if (rescaled) window->reportedSize = QSize();
     }
+    window->clientSize = size;
     if (window->shownOnce && window->reportedSize != size) {
         window->reportedSize = size;
         Post(ToHandle<HWND>(window->handle), WM_SIZE, 0, MAKELPARAM(size.width(), size.height()));
     }
+}
+
+// Places a main window whose outer rectangle, with the layer's frame,
+// starts at (x, y). The window system draws a frame of its own, most often
+// thinner than the layer's, so the window goes in by the layer's side
+// border on the left and at the top: centred across the rectangle, and a
+// little below its top edge, with room for its caption.
+void MoveOuterTo(QWidget* widget, int x, int y) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    widget->move(x - frame.left, y - frame.left);
 }
 
 class ClientArea : public QWidget {
@@ -103,9 +139,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override {
         Window* window = As<Window>(hwnd_);
+        // Moved to a screen of another scale: the canvas follows.
+        if (window != nullptr && window->canvas.devicePixelRatio() != devicePixelRatioF())
+            ApplyClientSize(window, window->clientSize);
         QPainter painter(this);
         painter.fillRect(event->rect(), Qt::white);
-        if (window != nullptr) painter.drawImage(event->rect(), window->canvas, event->rect());
+        // The canvas holds device pixels at this widget's scale, so it is
+        // copied pixel for pixel (clipped to what awaits painting).
+        if (window != nullptr) painter.drawImage(QPointF(0, 0), window->canvas);
     }
     void resizeEvent(QResizeEvent* event) override {
         if (Window* window = As<Window>(hwnd_)) ApplyClientSize(window, event->size());
@@ -393,9 +434,9 @@ HWND CreateMain(const WindowClass& windowClass, LPCSTR title, DWORD style, int x
     top->setWindowTitle(window->text);
     window->outerSize = QSize(width == CW_USEDEFAULT ? kDefaultOuterWidth : std::max(0, width),
                               height == CW_USEDEFAULT ? kDefaultOuterHeight : std::max(0, height));
-    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) top->move(x, y);
     if (menu != nullptr) SetMenu(hwnd, menu);
     SetClientSize(window, ClientFromOuter(window, window->outerSize));
+    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) MoveOuterTo(top, x, y);
     ApplySizeLimits(hwnd, top);
     if ((style & WS_VISIBLE) != 0) ShowWindow(hwnd, SW_SHOWDEFAULT);
     return hwnd;
@@ -463,7 +504,7 @@ void MenuBarChanged(Window* window) {
 }
 
 void InvalidateClient(Window* window, const QRect& rect) {
-    QRect area = rect & window->canvas.rect();
+    QRect area = rect & QRect(QPoint(0, 0), window->clientSize);
     if (area.isEmpty() || window->widget == nullptr || !window->widget->isVisible()) return;
     window->updateRegion += area;
 }
@@ -580,8 +621,8 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
         ReportActivation(window, true, WA_ACTIVE);
         bool first = !window->shownOnce;
         window->shownOnce = true;
-        if (first) ApplyClientSize(window, window->canvas.size());
-        if (!wasVisible) InvalidateClient(window, window->canvas.rect());
+        if (first) ApplyClientSize(window, window->clientSize);
+        if (!wasVisible) InvalidateClient(window, QRect(QPoint(0, 0), window->clientSize));
     }
     return wasVisible;
 }
@@ -591,9 +632,9 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     if (window == nullptr || window->widget == nullptr) return FALSE;
     QWidget* widget = window->widget;
     if (window->type == WindowType::Main) {
-        if ((flags & SWP_NOMOVE) == 0) widget->move(x, y);
         if ((flags & SWP_NOSIZE) == 0)
             SetClientSize(window, ClientFromOuter(window, QSize(std::max(0, cx), std::max(0, cy))));
+        if ((flags & SWP_NOMOVE) == 0) MoveOuterTo(widget, x, y);
     } else {
         QRect geometry = widget->geometry();
         if ((flags & SWP_NOMOVE) == 0) geometry.moveTopLeft(QPoint(x, y));
@@ -625,7 +666,7 @@ BOOL GetClientRect(HWND hwnd, RECT* rect) {
     Window* window = As<Window>(hwnd);
     if (window == nullptr || rect == nullptr) return FALSE;
     QSize size = window->type == WindowType::Main
-                     ? window->canvas.size()
+                     ? window->clientSize
                      : (window->widget != nullptr ? window->widget->size() : QSize());
     *rect = RECT{0, 0, size.width(), size.height()};
     return TRUE;
@@ -679,7 +720,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     Window* window = As<Window>(hwnd);
     if (window == nullptr || ps == nullptr) return nullptr;
     std::memset(ps, 0, sizeof(*ps));
-    QRect area = window->updateRegion.boundingRect() & window->canvas.rect();
+    QRect area = window->updateRegion.boundingRect() & QRect(QPoint(0, 0), window->clientSize);
     window->updateRegion = QRegion();
     ps->hdc = NewDc(DcType::Window, hwnd);
     if (!area.isEmpty())
@@ -702,4 +743,14 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL menu, DWORD) {
     rect->top -= kFrameHeight - kSide + (menu ? kMenuHeight : 0);
     rect->bottom += kSide;
     return TRUE;
+}
+
+RECT DevicePixelsOf(HWND hwnd, const RECT& area) {
+    Window* window = MainWindowOf(hwnd);
+    if (window == nullptr) return area;
+    const QRect device =
+        DeviceRect(QRect(area.left, area.top, area.right - area.left, area.bottom - area.top),
+                   window->canvas.isNull() ? ScaleOf(window) : window->canvas.devicePixelRatio());
+    return RECT{device.left(), device.top(), device.left() + device.width(),
+                device.top() + device.height()};
 }

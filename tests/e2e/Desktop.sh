@@ -32,11 +32,12 @@ Keep() {
 # ---- session ----------------------------------------------------------
 
 # Starts Xvfb on a display number the server picks itself (so parallel runs
-# never collide) and exports DISPLAY. Sets XVFB_PID.
+# never collide) and exports DISPLAY. The screen is 1024x768 unless a size
+# is given. Sets XVFB_PID.
 StartDisplay() {
     local fifo="$WORK/displayfd" number
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fifo" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     read -r -t 20 number <"$fifo" || Fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
     export DISPLAY=":$number"

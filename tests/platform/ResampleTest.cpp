@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/DibRows.h"
 #include "platform/Resample.h"
 
 namespace {
@@ -153,3 +154,43 @@ TEST(Resample, RefusesEmptySizesAndOtherPixelSizes) {
 }
 
 }  // namespace
+
+// A copy at a whole multiple of the picture's size on both axes repeats each
+// pixel as a square; any other size (unequal factors, one pixel more) is
+// the resampler's.
+TEST(ScaledCopy, WholeMultiplesRepeatPixelsOtherSizesResample) {
+    constexpr int kW = 3, kH = 2;
+    const std::vector<unsigned char> source = Pattern(kW, kH, 4);
+    struct Case {
+        int width, height;
+        bool repeats;
+    } cases[] = {{3, 2, false}, {6, 4, true},  {9, 6, true},
+                 {6, 6, false}, {7, 4, false}, {6, 5, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        void* bits = nullptr;
+        HBITMAP picture = NewTopDownBitmap(kW, kH, &bits);
+        ASSERT_NE(picture, nullptr);
+        std::copy(source.begin(), source.end(), static_cast<unsigned char*>(bits));
+        HBITMAP copy = ScaledCopy(picture, c.width, c.height);
+        ASSERT_NE(copy, nullptr);
+        DIBSECTION dib{};
+        ASSERT_EQ(GetObjectA(copy, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+        const auto* got = static_cast<const std::uint32_t*>(dib.dsBm.bmBits);
+        std::vector<std::uint32_t> want(static_cast<std::size_t>(c.width * c.height));
+        const std::uint32_t* in = reinterpret_cast<const std::uint32_t*>(source.data());
+        if (c.repeats) {
+            const int times = c.width / kW;
+            for (int y = 0; y < c.height; ++y)
+                for (int x = 0; x < c.width; ++x)
+                    want[static_cast<std::size_t>(y * c.width + x)] =
+                        in[(y / times) * kW + x / times];
+        } else {
+            ASSERT_TRUE(Resample(PixelPlane{source.data(), kW * 4, kW, kH, 4}, want.data(), c.width,
+                                 c.height, c.width * 4));
+        }
+        EXPECT_TRUE(std::equal(want.begin(), want.end(), got));
+        DeleteObject(copy);
+        DeleteObject(picture);
+    }
+}

@@ -1,0 +1,3 @@
+#include "platform/DevicePixels.h"
+
+RECT DevicePixelsOf(HWND, const RECT& area) { return area; }
