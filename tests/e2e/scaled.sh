@@ -4,9 +4,9 @@
 # factor 1, 1.5 and 2 on a question with a picture and a question of three
 # lines. At each scale the window, its frame included, lies on the screen;
 # the text area and the answer box lie inside the client area; the question
-# is read whole off the screen (OCR); and at 1 and 2 the picture, drawn at
-# its own size, shows its one-pixel checks as squares of 1 and 2 device
-# pixels in their own two colours, unblurred.
+# is read whole off the screen (OCR); at 1 and 2 the picture, drawn at its
+# own size, shows its one-pixel checks as squares of 1 and 2 device pixels
+# in their own two colours, unblurred; and a click in a zone is right.
 #   scaled.sh path/to/quillfin
 set -uo pipefail
 TEST_NAME="e2e scaled"
@@ -72,22 +72,37 @@ Ready() {
     [ -n "$MENU" ] || return 1
     W=$(identify -format '%w' "$SHOT")
     H=$(($(identify -format '%h' "$SHOT") - MENU))
-    [ -n "$(BoxOf "$PANEL")" ] && [ -n "$(BoxOf "$WHITE")" ] && [ -n "$(BoxOf "$TEAL")" ]
+    [ -n "$(BoxOf "$PANEL")" ] && [ -n "$(BoxOf "$TEAL")" ]
+}
+
+# Starts the program at this scale on a question file of the fixtures, in
+# a fresh state folder; sets WID and the window's place x, y.
+StartQuiz() {
+    export XDG_STATE_HOME="$WORK/state-$1-$2"
+    (cd "$WORK/quiz" && QT_SCALE_FACTOR="$1" exec "$program" "$2") >"$WORK/program.log" 2>&1 &
+    PROGRAM_PID=$!
+    WID=$(WaitForWindow "Quillfin - $2 - 1 left" 60) || exit 1
+    WaitActive "$WID"
+    x=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
+    y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
+}
+
+StopProgram() {
+    kill "$PROGRAM_PID" 2>/dev/null
+    wait "$PROGRAM_PID" 2>/dev/null
+    PROGRAM_PID=""
+    WaitGone "$WID"
+    rm -rf "$XDG_CONFIG_HOME"
 }
 
 CheckScale() {
     local scale="$1" x y width height extents left right top bottom
     STEP="scale $scale"
-    export XDG_STATE_HOME="$WORK/state-$scale"
-    (cd "$WORK/quiz" && QT_SCALE_FACTOR="$scale" exec "$program" scaled.txt) >"$WORK/program.log" 2>&1 &
-    PROGRAM_PID=$!
-    WID=$(WaitForWindow "Quillfin - scaled.txt - 1 left" 60) || exit 1
-    WaitActive "$WID"
-    ShowsWithin 20 "the question with its picture, text area and answer box did not appear" Ready
+    StartQuiz "$scale" scaled.txt
+    ShowsWithin 20 "the question with its picture, text area and answer box did not appear" \
+        eval 'Ready && [ -n "$(BoxOf "$WHITE")" ]'
 
     # The window and its frame lie on the screen.
-    x=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
-    y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
     width=$(xwininfo -id "$WID" | awk '/^  Width/ { print $NF }')
     height=$(xwininfo -id "$WID" | awk '/^  Height/ { print $NF }')
     extents=$(xprop -id "$WID" _NET_FRAME_EXTENTS | tr -dc '0-9 ')
@@ -126,11 +141,18 @@ CheckScale() {
             Fail "the checked half is not drawn in squares of $scale device pixels: $(head -n 8 <<<"$runs" | tr '\n' ' ')"
     fi
     Log "at scale $scale: the window fits, the texts lie inside it and read whole${runs:+, the picture is drawn at device pixels}"
-    kill "$PROGRAM_PID" 2>/dev/null
-    wait "$PROGRAM_PID" 2>/dev/null
-    PROGRAM_PID=""
-    WaitGone "$WID"
-    rm -rf "$XDG_CONFIG_HOME"
+    StopProgram
+
+    # A click on the checked half, the zone, is right.
+    StartQuiz "$scale" zone.txt
+    ShowsWithin 20 "the zone question did not appear" Ready
+    local unitsAcross
+    unitsAcross=$(awk -v w="$W" -v s="$scale" 'BEGIN { printf "%d", w / s + 0.5 }')
+    xdotool mousemove --sync "$(awk -v x="$x" -v u="$unitsAcross" -v s="$scale" 'BEGIN { printf "%d", x + (u / 2 - 50) * s }')" \
+        "$(awk -v y="$y" -v m="$MENU" -v s="$scale" 'BEGIN { printf "%d", y + m + 60 * s }')"
+    xdotool click 1
+    ShowsWithin 10 "a click in the zone was not right" SchemeIs "$GREEN"
+    StopProgram
 }
 
 StartDisplay "${SCREEN_W}x$SCREEN_H"
@@ -138,6 +160,10 @@ StartWindowManager
 mkdir -p "$WORK/quiz"
 WritePicture "$WORK/quiz/checks.bmp"
 printf '\xa4Q "%s"\r\n\xa4P "checks.bmp"\r\n\xa4A "left"\r\n\xa4E\r\n' "$QUESTION" >"$WORK/quiz/scaled.txt"
+# The zone: the checked half, red in the zone bitmap.
+convert -size 100x100 xc:red -size 100x100 xc:black +append -type TrueColor "BMP3:$WORK/quiz/zone-mask.bmp"
+printf '\xa4Q "Click the checked half."\r\n\xa4P "checks.bmp"\r\n\xa4A\r\n\xa4Z "zone-mask.bmp"\r\n\xa4F zc red\r\n\xa4E\r\n' \
+    >"$WORK/quiz/zone.txt"
 for scale in 1 1.5 2; do CheckScale "$scale"; done
 STEP=""
 Log "passed"
