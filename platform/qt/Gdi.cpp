@@ -57,9 +57,19 @@ QImage* SurfaceOf(Dc* dc, HWND* window = nullptr) {
 }
 
 // The device pixels of the logical area of a surface; a memory bitmap's
-// units are its pixels.
+// units are its pixels. At a fractional scale a window's canvas ends in a
+// part of a unit (Qt shows the part too), which an area reaching the last
+// whole unit covers.
 QRect Device(const QImage& surface, const QRect& area) {
-    return DeviceRect(area, surface.devicePixelRatio());
+    const qreal scale = surface.devicePixelRatio();
+    QRect device = DeviceRect(area, scale);
+    if (scale == 1.0) return device;
+    const auto units = [scale](int pixels) {
+        return static_cast<int>(std::floor(pixels / scale + 1e-6));
+    };
+    if (area.x() + area.width() >= units(surface.width())) device.setRight(surface.width() - 1);
+    if (area.y() + area.height() >= units(surface.height())) device.setBottom(surface.height() - 1);
+    return device;
 }
 
 void Repaint(HWND window, const QRect& rect) {

@@ -84,7 +84,9 @@ qreal ScaleOf(const Window* window) {
 void ApplyClientSize(Window* window, QSize size) {
     QImage& canvas = window->canvas;
     const qreal scale = ScaleOf(window);
-    const QSize device = DeviceRect(QRect(QPoint(0, 0), size), scale).size();
+    // Every device pixel the client area touches, as many as Qt shows.
+    const QSize device(static_cast<int>(std::ceil(size.width() * scale - 1e-6)),
+                       static_cast<int>(std::ceil(size.height() * scale - 1e-6)));
     const bool rescaled = !canvas.isNull() && canvas.devicePixelRatio() != scale;
     if (canvas.size() != device || rescaled) {
         QImage grown(device, QImage::Format_RGB32);

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The program on a desktop scaled up, as on a laptop's screen at 150 or
 # 200 %: Xvfb at 1280x800 with openbox, the program started with Qt's scale
-# factor 1, 1.5 and 2 on a question with a picture and a question of three
+# factor 1, 1.5, 1.75 and 2 on a question with a picture and a question of three
 # lines. At each scale the window, its frame included, lies on the screen;
 # the text area and the answer box lie inside the client area; the question
 # is read whole off the screen (OCR); at 1 and 2 the picture, drawn at its
 # own size, shows its one-pixel checks as squares of 1 and 2 device pixels
 # in their own two colours, unblurred; and a click in a zone is right.
-#   scaled.sh path/to/quillfin
+#   scaled.sh path/to/quillfin [WxH [scale...]]
+# (another screen size and other scales, for a look beyond the usual run)
 set -uo pipefail
 TEST_NAME="e2e scaled"
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,7 +22,10 @@ SHOT="$WORK/shot.png"
 export XDG_CONFIG_HOME="$WORK/config"
 trap 'StopSession; rm -rf "$WORK"' EXIT
 
-readonly SCREEN_W=1280 SCREEN_H=800
+SCREEN="${2:-1280x800}"
+readonly SCREEN_W=${SCREEN%x*} SCREEN_H=${SCREEN#*x}
+SCALES=("${@:3}")
+[ "${#SCALES[@]}" -gt 0 ] || SCALES=(1 1.5 1.75 2)
 readonly PANEL=245,245,255 TEAL=40,140,140
 readonly QUESTION="Which half of this picture is covered in small black and yellow checks, and which half is one plain colour from edge to edge?"
 
@@ -164,6 +168,6 @@ printf '\xa4Q "%s"\r\n\xa4P "checks.bmp"\r\n\xa4A "left"\r\n\xa4E\r\n' "$QUESTIO
 convert -size 100x100 xc:red -size 100x100 xc:black +append -type TrueColor "BMP3:$WORK/quiz/zone-mask.bmp"
 printf '\xa4Q "Click the checked half."\r\n\xa4P "checks.bmp"\r\n\xa4A\r\n\xa4Z "zone-mask.bmp"\r\n\xa4F zc red\r\n\xa4E\r\n' \
     >"$WORK/quiz/zone.txt"
-for scale in 1 1.5 2; do CheckScale "$scale"; done
+for scale in "${SCALES[@]}"; do CheckScale "$scale"; done
 STEP=""
 Log "passed"
