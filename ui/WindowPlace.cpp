@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/WinApi.h"
+#include "ui/UiState.h"
 
 namespace {
 
@@ -18,8 +19,9 @@ constexpr const char* kMaximized = "WindowMaximized";
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// At the window's DPI, as the layout that has to fit.
 POINT MinimumOuterSize() {
-    RECT rect{0, 0, kMinimumClientWidth, kMinimumClientHeight};
+    RECT rect{0, 0, ScaleToDpi(kMinimumClientWidth), ScaleToDpi(kMinimumClientHeight)};
     AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, TRUE, 0);
     return POINT{Width(rect), Height(rect)};
 }

@@ -9,9 +9,10 @@
 
 #include "platform/WinApi.h"
 
-// The smallest client area: a picture of 160 x 120 pixels is shown unscaled
-// with the room the layout leaves round it (beside it 22 pixels, below it 167
-// for the text area of six lines and the answer box).
+// The smallest client area at 96 DPI (scaled to the window's DPI as the
+// layout is): a picture of 160 x 120 pixels is shown unscaled with the room
+// the layout leaves round it (beside it 22 pixels, below it 167 for the text
+// area of six lines and the answer box).
 constexpr int kMinimumClientWidth = 160 + 22;
 constexpr int kMinimumClientHeight = 120 + 167;
 
