@@ -137,11 +137,9 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
                                 nullptr, instance, nullptr);
     if (hwnd == nullptr) return false;
     ui.hwndMain = hwnd;
-    // The window's DPI is known once it exists: its first size follows it.
+    // The window's DPI is known once it exists; its first size follows it
+    // (ShowMainWindowInPlace).
     ui.iDpi = static_cast<int>(WindowDpi(hwnd));
-    if (ui.iDpi != kBaseDpi)
-        SetWindowPos(hwnd, HWND_TOP, 0, 0, ScaleToDpi(kWindowWidth), ScaleToDpi(kWindowHeight),
-                     SWP_NOMOVE | SWP_NOZORDER);
 
     SetMenu(hwnd, LoadMenuA(instance, MAKEINTRESOURCEA(kMenuResource)));
     ShowMainWindowInPlace(hwnd, showCommand);

@@ -128,8 +128,14 @@ void ShowMainWindowInPlace(HWND hwnd, int showCommand) {
         if (maximized && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT ||
                           showCommand == SW_SHOW))
             showCommand = SW_SHOWMAXIMIZED;
-    } else if (WorkAreaFor(placement.rcNormalPosition, MONITOR_DEFAULTTOPRIMARY, work)) {
-        placement.rcNormalPosition = FirstPlace(placement.rcNormalPosition, work);
+    } else {
+        // The size the window was created with is meant at 96 DPI. The
+        // window system would cut a size larger than the screen, so the
+        // window is scaled here and only then fitted to the screen.
+        RECT& first = placement.rcNormalPosition;
+        first.right = first.left + ScaleToDpi(Width(first));
+        first.bottom = first.top + ScaleToDpi(Height(first));
+        if (WorkAreaFor(first, MONITOR_DEFAULTTOPRIMARY, work)) first = FirstPlace(first, work);
     }
     placement.flags = 0;
     placement.showCmd = static_cast<UINT>(showCommand);

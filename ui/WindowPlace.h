@@ -26,9 +26,10 @@ RECT FirstPlace(const RECT& window, const RECT& work);
 // `minimum`), and moved the least distance that brings it wholly inside.
 RECT PlaceInside(const RECT& window, const RECT& work, POINT minimum);
 
-// Places the main window, created but not yet shown, and shows it with
-// `showCommand`: where it was when the program last ended (maximized again
-// if it was), else at its first place.
+// Places the main window, created (at its size for 96 DPI) but not yet
+// shown, and shows it with `showCommand`: where it was when the program last
+// ended (maximized again if it was), else at its first place, its size
+// scaled to the window's DPI.
 void ShowMainWindowInPlace(HWND hwnd, int showCommand);
 
 // As the program ends: keeps the window's restored rectangle and whether it

@@ -21,11 +21,11 @@ class Dpi : public QuillfinTest {
 protected:
     // Starts the program afresh at `dpi` on one large screen, where the first
     // window keeps its size at every DPI tested.
-    void StartAt(int dpi) {
+    void StartAt(int dpi, RECT screen = RECT{0, 0, 4000, 3000}) {
         seams::ResetPlatform();
         ResetUiState();
         seams::ScriptDialogs(true);
-        seams::SetScreens({{RECT{0, 0, 4000, 3000}, RECT{0, 0, 4000, 3000}}});
+        seams::SetScreens({{screen, screen}});
         seams::SetLogPixelsY(dpi);
         ASSERT_TRUE(StartQuillfin(nullptr, SW_SHOWNORMAL));
         Pump();
@@ -108,6 +108,14 @@ TEST_F(Dpi, WindowMinimumControlsAndPictureScaleWithTheDpi) {
         expectScaled("text area top", base.textAreaY, m.textAreaY);
         expectScaled("text area width", base.textAreaWidth, m.textAreaWidth);
     }
+}
+
+TEST_F(Dpi, FirstWindowTooLargeAt192IsFittedWithItsProportions) {
+    // 1040 x 1168 at 192 DPI: as tall as the screen, as wide as the proportions give.
+    StartAt(192, RECT{0, 0, 1024, 768});
+    const RECT outer = Outer();
+    EXPECT_EQ(outer.bottom - outer.top, 768);
+    EXPECT_EQ(outer.right - outer.left, 1040 * 768 / 1168);
 }
 
 TEST_F(Dpi, ControlFramesAreOnePixelEachAt96AndTwoAt192) {
