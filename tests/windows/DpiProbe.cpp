@@ -3,16 +3,18 @@
 //   quillfin_dpi_probe.exe manifest file.exe
 //     -> dpiAware=<text> dpiAwareness=<text>: the manifest built into the
 //        file (resource 1 of type RT_MANIFEST), read as Windows reads it
-//   quillfin_dpi_probe.exe change
-//     -> start dpi=<D> font=<lfHeight> area=<text area width>
-//        changed dpi=<D> window=<l,t,r,b> font=<lfHeight> area=<width>
+//   quillfin_dpi_probe.exe change <new dpi>
+//     -> start dpi=<D> font=<lfHeight> client=<width> area=<text area width>
+//        changed dpi=<D> window=<l,t,r,b> font=<lfHeight> client=<w> area=<w>
 //        (the probe carries the program's manifest and runs the program's own
-//        code: it starts the window, then sends it WM_DPICHANGED for twice
-//        the DPI with a suggested rectangle, as Windows does when the window
-//        moves to a screen of another DPI, and runs the loop until idle)
+//        code: it starts the window, then sends it WM_DPICHANGED for the new
+//        DPI with the suggested rectangle 40,30 - 940,730, as Windows does
+//        when the window moves to a screen of another DPI, and runs the loop
+//        until idle)
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ui/Program.h"
@@ -72,25 +74,28 @@ int AreaWidth() {
     return area.right - area.left;
 }
 
-int Change() {
+int ClientWidth() {
+    RECT client{};
+    GetClientRect(Ui().hwndMain, &client);
+    return client.right - client.left;
+}
+
+int Change(int newDpi) {
     if (!StartQuillfin(GetModuleHandleA(nullptr), SW_SHOWNORMAL)) return 3;
     RunUntilIdle();
     const int dpi = Ui().iDpi;
-    RECT w0{}, c0{};
-    GetWindowRect(Ui().hwndMain, &w0);
-    GetClientRect(Ui().hwndMain, &c0);
-    MONITORINFO mi{}; mi.cbSize = sizeof(mi);
-    GetMonitorInfoA(MonitorFromWindow(Ui().hwndMain, MONITOR_DEFAULTTONEAREST), &mi);
-    std::printf("debug window=%ld,%ld,%ld,%ld client=%ldx%ld work=%ld,%ld,%ld,%ld\n", w0.left, w0.top, w0.right, w0.bottom, c0.right, c0.bottom, mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom);
-    std::printf("start dpi=%d font=%d area=%d\n", dpi, FontHeight(), AreaWidth());
-    RECT suggested{40, 30, 40 + MulDiv(520, 2 * dpi, 96), 30 + MulDiv(584, 2 * dpi, 96)};
-    SendMessageA(Ui().hwndMain, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+    std::printf("start dpi=%d font=%d client=%d area=%d\n", dpi, FontHeight(), ClientWidth(),
+                AreaWidth());
+    // A place that fits the test's screen of 1024 x 768 at every DPI.
+    RECT suggested{40, 30, 40 + 900, 30 + 700};
+    SendMessageA(Ui().hwndMain, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
                  reinterpret_cast<LPARAM>(&suggested));
     RunUntilIdle();
     RECT window{};
     GetWindowRect(Ui().hwndMain, &window);
-    std::printf("changed dpi=%d window=%ld,%ld,%ld,%ld font=%d area=%d\n", Ui().iDpi, window.left,
-                window.top, window.right, window.bottom, FontHeight(), AreaWidth());
+    std::printf("changed dpi=%d window=%ld,%ld,%ld,%ld font=%d client=%d area=%d\n", Ui().iDpi,
+                window.left, window.top, window.right, window.bottom, FontHeight(), ClientWidth(),
+                AreaWidth());
     std::fflush(stdout);
     DestroyWindow(Ui().hwndMain);
     RunUntilIdle();
@@ -101,7 +106,7 @@ int Change() {
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "manifest") return Manifest(argv[2]);
-    if (argc == 2 && std::string(argv[1]) == "change") return Change();
-    std::fprintf(stderr, "usage: quillfin_dpi_probe manifest file.exe | change\n");
+    if (argc == 3 && std::string(argv[1]) == "change") return Change(std::atoi(argv[2]));
+    std::fprintf(stderr, "usage: quillfin_dpi_probe manifest file.exe | change dpi\n");
     return 2;
 }
