@@ -430,9 +430,11 @@ SHORT GetAsyncKeyState(int key);
 // The key's state as of the message being handled: bit 15 set while it is down.
 SHORT GetKeyState(int key);
 
-// The place of a top-level window: its restored outer rectangle in screen
-// coordinates and whether it is maximized. SetWindowPlacement shows the
-// window with showCmd.
+// The place of a top-level window: its restored outer rectangle and whether
+// it is maximized. SetWindowPlacement shows the window with showCmd. As on
+// Windows the rectangle is in workspace coordinates: screen coordinates less
+// the offset of the work area of its screen (the one it lies most on, else
+// the primary one) from that screen's corner.
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
 // The outer rectangle of a window for a given client rectangle.

@@ -36,6 +36,21 @@ bool WorkAreaFor(const RECT& window, DWORD flags, RECT& work) {
     return Width(work) > 0 && Height(work) > 0;
 }
 
+// A window placement's rectangle is in workspace coordinates: screen
+// coordinates less the offset of its screen's work area from the screen's
+// corner (a taskbar at the top or the left makes one). `toScreen` converts
+// from those, else to them.
+RECT Workspace(const RECT& rect, bool toScreen) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY);
+    if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return rect;
+    const int sign = toScreen ? 1 : -1;
+    const int dx = sign * (info.rcWork.left - info.rcMonitor.left);
+    const int dy = sign * (info.rcWork.top - info.rcMonitor.top);
+    return RECT{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
+}
+
 // One value of the settings key; false when it is missing or no number.
 bool ReadValue(HKEY key, const char* name, LONG& value) {
     DWORD type = 0;
@@ -117,6 +132,8 @@ void ShowMainWindowInPlace(HWND hwnd, int showCommand) {
         ShowWindow(hwnd, showCommand);
         return;
     }
+    // Worked out in screen coordinates, which the places kept are in.
+    placement.rcNormalPosition = Workspace(placement.rcNormalPosition, true);
     RECT remembered{};
     bool maximized = false;
     RECT work{};
@@ -137,6 +154,7 @@ void ShowMainWindowInPlace(HWND hwnd, int showCommand) {
         first.bottom = first.top + ScaleToDpi(Height(first));
         if (WorkAreaFor(first, MONITOR_DEFAULTTOPRIMARY, work)) first = FirstPlace(first, work);
     }
+    placement.rcNormalPosition = Workspace(placement.rcNormalPosition, false);
     placement.flags = 0;
     placement.showCmd = static_cast<UINT>(showCommand);
     if (!SetWindowPlacement(hwnd, &placement)) ShowWindow(hwnd, showCommand);
@@ -148,7 +166,7 @@ void RememberWindowPlace(HWND hwnd) {
     if (!GetWindowPlacement(hwnd, &placement) || placement.showCmd == SW_SHOWMINIMIZED) return;
     HKEY key = OpenSettings(KEY_SET_VALUE);
     if (key == nullptr) return;
-    const RECT& r = placement.rcNormalPosition;
+    const RECT r = Workspace(placement.rcNormalPosition, true);
     const struct {
         const char* name;
         LONG value;
