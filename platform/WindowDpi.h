@@ -10,3 +10,8 @@
 
 // The DPI of `hwnd` (of the system when `hwnd` is null or unknown); never below 1.
 UINT WindowDpi(HWND hwnd);
+
+// AdjustWindowRectEx for a window drawn at `dpi`, whose frame, title and menu
+// bar the system scales (Windows 10 1607 and later); elsewhere the same as
+// AdjustWindowRectEx, at the system's DPI.
+BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/WinApi.h"
+#include "platform/WindowDpi.h"
 #include "ui/UiState.h"
 
 namespace {
@@ -22,7 +23,7 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 // At the window's DPI, as the layout that has to fit.
 POINT MinimumOuterSize() {
     RECT rect{0, 0, ScaleToDpi(kMinimumClientWidth), ScaleToDpi(kMinimumClientHeight)};
-    AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    AdjustWindowRectForDpi(&rect, WS_OVERLAPPEDWINDOW, TRUE, 0, static_cast<UINT>(Ui().iDpi));
     return POINT{Width(rect), Height(rect)};
 }
 

@@ -9,3 +9,7 @@ UINT WindowDpi(HWND) {
     const int dpi = quillfin::platform::LogPixelsY();
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
+
+BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT) {
+    return AdjustWindowRectEx(rect, style, menu, exStyle);
+}

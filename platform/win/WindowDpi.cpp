@@ -1,7 +1,8 @@
 // The functions that know a window's or a screen's own DPI are looked up when
 // first needed, never linked, so that the program starts on Windows Vista, 7
 // and 8, which lack them: GetDpiForWindow (Windows 10 1607), else
-// GetDpiForMonitor of the window's screen (Windows 8.1), else the system DPI.
+// GetDpiForMonitor of the window's screen (Windows 8.1), else the system DPI;
+// likewise AdjustWindowRectExForDpi (Windows 10 1607).
 #include "platform/WindowDpi.h"
 
 namespace {
@@ -12,6 +13,7 @@ constexpr int kEffectiveDpi = 0;
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using AdjustForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
 template <typename Function>
 Function Find(const char* library, const char* name) {
@@ -48,4 +50,10 @@ UINT WindowDpi(HWND hwnd) {
             return y;
     }
     return SystemDpi();
+}
+
+BOOL AdjustWindowRectForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, UINT dpi) {
+    static const auto forDpi = Find<AdjustForDpiFunction>("user32.dll", "AdjustWindowRectExForDpi");
+    if (forDpi != nullptr) return forDpi(rect, style, menu, exStyle, dpi);
+    return AdjustWindowRectEx(rect, style, menu, exStyle);
 }
