@@ -1214,10 +1214,11 @@ SetLogPixels() {
 # 9 x DPI/96 rows lower, and are as wide as the layout gives at that DPI;
 # the question's ink lies inside the text area clear of its edges, its
 # first line at 192 about twice as tall as at 96; a click on the zone's half of the
-# picture is right. LogPixels is 96 again at the end.
+# picture is right. Then the typed question: the answer typed stands inside
+# the answer box, clear of its edges, at 192 about twice as tall as at 96. LogPixels is 96 again at the end.
 StepDpiUnderWine() {
     [ "$WINE_MODE" = 1 ] || return 0
-    local dpi s runs gap frame across expected top bottom inkHeight inkTop line line96=0
+    local dpi s runs gap frame across expected top bottom inkHeight inkTop boxRows line line96=0 answer96=0
     for dpi in 96 192; do
         s=$((dpi / 96))
         SetLogPixels "$dpi"
@@ -1273,10 +1274,54 @@ StepDpiUnderWine() {
             eval 'SchemeIs "$BLUE" && ! WelcomeShown'
         HoldKey Return
         ShowsWithin 10 "at $dpi DPI Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+        # The answer typed into the box stands inside it.
+        Menu f n
+        ChooseFile Open "$WORK/quiz/one.txt"
+        ShowsWithin 10 "at $dpi DPI the typed question did not come" \
+            eval 'SchemeIs "$BLUE" && PictureIs "$OLIVE"'
+        TypeInMain "g"
+        TypeLetter "Ä"
+        TypeFast "VLE"
+        ShowsWithin 10 "at $dpi DPI the answer typed is not inside the box, clear of its edges" \
+            eval 'BOX_INK=$(BoxInkAt "$s") && read -r inkTop inkHeight boxRows <<<"$BOX_INK" &&
+                  [ "$inkTop" -gt 0 ] && [ $((inkTop + inkHeight)) -lt "$boxRows" ]'
+        [ "$dpi" = 96 ] && answer96=$inkHeight
+        [ "$dpi" = 192 ] && { [ $((inkHeight * 10)) -ge $((answer96 * 17)) ] && [ $((inkHeight * 10)) -le $((answer96 * 23)) ] ||
+            Fail "at 192 DPI the answer's ink is $inkHeight rows tall, at 96 $answer96"; }
+        Log "at $dpi DPI: the answer's ink $inkHeight rows in a box of $boxRows"
+        TapKey Return
+        ShowsWithin 10 "at $dpi DPI the answer was not taken as right" SchemeIs "$GREEN"
+        HoldKey Return
+        ShowsWithin 10 "at $dpi DPI no congratulations after the typed question" \
+            eval 'SchemeIs "$BLUE" && ! WelcomeShown && ! PictureIs "$OLIVE"'
+        HoldKey Return
+        ShowsWithin 10 "at $dpi DPI Enter on the congratulations did not lead to the welcome picture" WelcomeShown
         Menu f e
         ExpectExit
     done
     SetLogPixels 96
+}
+
+# The ink in the answer box at the scale s (DPI / 96), from the box's white
+# rows near its right end (clear of the text) and its left half: "top height
+# rows", the ink's first row and height within the box's rows. Fails when
+# there is no box or no ink.
+BoxInkAt() {
+    local s="$1" across left runs offset=0 length colour n top=-1 rows=0
+    across=$((W > 501 * s ? 478 * s : W - 24 * s))
+    left=$((W / 2 - across / 2 + s))
+    runs=$(ColourRuns col $((left + across - 40 * s)) 0 "$H")
+    # The longest white run.
+    while read -r colour n; do
+        if [ "$colour" = "$WHITE" ] && [ "$n" -gt "$rows" ]; then top=$offset rows=$n; fi
+        offset=$((offset + n))
+    done <<<"$runs"
+    [ "$top" -ge 0 ] || return 1
+    convert "$SHOT" -crop "$((across / 2))x$rows+$left+$((top + MENU))" +repage -colorspace Gray \
+        -threshold 60% -negate "$WORK/box-ink.png"
+    length=$(convert "$WORK/box-ink.png" -trim -format '%Y %h' info: 2>/dev/null | tr -d '+')
+    [ -n "$length" ] && [ "${length#* }" -lt "$rows" ] || return 1
+    echo "$length $rows"
 }
 
 # The rows of the text area's panel at the scale s (DPI / 96): the run of
