@@ -1,9 +1,9 @@
 // The dots per inch a window is drawn at, by which the program sizes its
 // fonts, margins and frames (96 is 100 %). On Windows: the window's own DPI
-// where the system knows one per window (Windows 10 1607 and later), else the
-// system DPI, so the program still starts on older Windows. On Linux the Qt
-// layer scales the window itself and reports the system font's DPI, 96 on a
-// plain desktop.
+// (Windows 10 1607 and later), else its screen's (Windows 8.1), else the
+// system DPI; the functions are looked up at run time, so the program still
+// starts on older Windows. On Linux the Qt layer scales the window itself and
+// reports the system font's DPI, 96 on a plain desktop.
 #pragma once
 
 #include "platform/WinApi.h"

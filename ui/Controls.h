@@ -15,8 +15,9 @@ HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWN
 HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance);
 
 // Makes the text area's font (12 points of "Verdana", else "Times New Roman",
-// at the window's DPI Ui().iDpi) and gives it to the child `id` of `parent`; reports "Font creation
-// failed!" in a box when neither exists, the control then keeps the system font. Returns 0.
+// at the window's DPI Ui().iDpi) and gives it to the child `id` of `parent`;
+// reports "Font creation failed!" in a box when neither exists, the control
+// then keeps the system font. Returns 0.
 int SetTextAreaFont(int id, HWND parent);
 
 // Replaces brBackground, brPanel and brFrame by the scheme `scheme` selects:

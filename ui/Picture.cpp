@@ -74,7 +74,7 @@ bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue
 // The size at which a picture of w x h is drawn in a client area of W x H:
 // its own size at the window's DPI (w x h at 96 DPI, scaled as the layout
 // is, so that it keeps its size on the screen) when that fits into W - 22
-// by H - Ui().iPictureSpaceBelow, else scaled by the smaller of the two
+// (at 96 DPI) by H - Ui().iPictureSpaceBelow, else scaled by the smaller of the two
 // ratios so that it fits on both axes. The scaled side takes the whole room
 // on its axis and the other side is truncated. A room below one pixel counts
 // as one, so the result is never below 1 x 1.

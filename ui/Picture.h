@@ -24,8 +24,8 @@ HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 
 // Draws the loaded picture into a client area of width x height, at its own
 // size (scaled to the window's DPI) or shrunk to fit, centred, PictureTop()
-// pixels from the top, framed with
-// brFrame; records where in iPictureLeft, iPictureWidth, iPictureHeight.
+// pixels from the top, framed with brFrame; records where in iPictureLeft,
+// iPictureWidth, iPictureHeight.
 // A shrunk picture is drawn from a copy at the drawn size, made by the
 // resampler when that size or the picture changes, so that a repaint only
 // copies pixels. False when the copy fails (the frame is drawn all the same)
