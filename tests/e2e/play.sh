@@ -1207,7 +1207,7 @@ SetLogPixels() {
 }
 
 # Wine only (the Linux program's scale is Qt's, checked in its own steps):
-# nothing running -> nothing running. The Windows program at LogPixels 96,
+# nothing running -> nothing running, and no round kept. The Windows program at LogPixels 96,
 # then 192, each a fresh start with the zone question alone: the window is
 # inside the 1024 x 768 screen; the 200 x 100 picture is drawn DPI/96 times
 # its size; below it the text area's frames, each DPI/96 pixels, start
@@ -1219,6 +1219,10 @@ SetLogPixels() {
 StepDpiUnderWine() {
     [ "$WINE_MODE" = 1 ] || return 0
     local dpi s runs gap frame across expected top bottom inkHeight inkTop boxRows line line96=0 answer96=0
+    local kept
+    # A round kept by an earlier step would be offered at the start.
+    kept=$(KeptRound)
+    [ -z "$kept" ] || rm -f "$kept"
     for dpi in 96 192; do
         s=$((dpi / 96))
         SetLogPixels "$dpi"
