@@ -277,6 +277,9 @@ struct DIBSECTION {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_USER 0x0400
+// The window's DPI changed: the new DPI in both words of wParam, the
+// suggested new outer rectangle (a RECT*) in lParam.
+#define WM_DPICHANGED 0x02E0
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
 #define WA_CLICKACTIVE 2
@@ -303,6 +306,7 @@ struct DIBSECTION {
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
 #define HWND_TOP ((HWND)0)
@@ -426,9 +430,11 @@ SHORT GetAsyncKeyState(int key);
 // The key's state as of the message being handled: bit 15 set while it is down.
 SHORT GetKeyState(int key);
 
-// The place of a top-level window: its restored outer rectangle in screen
-// coordinates and whether it is maximized. SetWindowPlacement shows the
-// window with showCmd.
+// The place of a top-level window: its restored outer rectangle and whether
+// it is maximized. SetWindowPlacement shows the window with showCmd. As on
+// Windows the rectangle is in workspace coordinates: screen coordinates less
+// the offset of the work area of its screen (the one it lies most on, else
+// the primary one) from that screen's corner.
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
 // The outer rectangle of a window for a given client rectangle.

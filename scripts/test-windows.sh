@@ -4,7 +4,8 @@
 # Wine with the end-to-end test (tests/e2e/play.sh), plays a round in folders
 # and files named with letters beyond ASCII, tests the core's file system
 # seam (the question cache's key, the saved round flushed before its rename),
-# reads both programs' version resources;
+# reads both programs' version resources, checks the program's DPI awareness
+# (its manifest, its start at 96 and 192 DPI and a DPI change);
 # then builds the Linux program (in $LINUX_BUILD_DIR, default build-winlinux),
 # runs build-win/quillfin-check.exe on a good and a broken question file and
 # writes the examples' preview with both checkers, and compares the screens of
@@ -22,6 +23,8 @@ cmake --build build-win --target quillfin_picture_probe quillfin_version_probe q
 ./tests/windows/version_test.sh build-win/quillfin_version_probe.exe build-win/quillfin.exe \
   build-win/quillfin-check.exe
 ./tests/windows/drop_test.sh build-win/quillfin_drop_probe.exe
+cmake --build build-win --target quillfin_dpi_probe
+./tests/windows/dpi_test.sh build-win/quillfin_dpi_probe.exe build-win/quillfin.exe
 
 linux=${LINUX_BUILD_DIR:-build-winlinux}
 cmake -S . -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,5 +1,6 @@
 #include "ui/Controls.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -53,10 +54,7 @@ HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HIN
 }
 
 int SetTextAreaFont(int id, HWND parent) {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    int height = -MulDiv(kFontPoints, dpi, kPointsPerInch);
+    const int height = -MulDiv(kFontPoints, Ui().iDpi, kPointsPerInch);
 
     HFONT font = MakeFont(height, kFirstFace);
     if (font == nullptr) font = MakeFont(height, kSecondFace);
@@ -109,8 +107,11 @@ void ScrollTextArea(int direction) {
 }
 
 void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner) {
-    RECT innerRect{x - 1, y - 1, x + width + 1, y + height + 1};
-    RECT outerRect{x - 2, y - 2, x + width + 2, y + height + 2};
-    FrameRect(dc, &innerRect, inner);
-    FrameRect(dc, &outerRect, Ui().brFrame);
+    // Each border is one pixel at 96 DPI, made of as many one-pixel rings as
+    // the DPI asks for.
+    const int thickness = std::max(ScaleToDpi(1), 1);
+    for (int ring = 1; ring <= 2 * thickness; ++ring) {
+        RECT rect{x - ring, y - ring, x + width + ring, y + height + ring};
+        FrameRect(dc, &rect, ring <= thickness ? inner : Ui().brFrame);
+    }
 }

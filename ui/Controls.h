@@ -14,10 +14,10 @@ HWND CreateTextarea(char* text, int id, int x, int y, int width, int height, HWN
                     HINSTANCE& instance);
 HWND CreateTextbox(int id, int x, int y, int width, int height, HWND parent, HINSTANCE& instance);
 
-// Makes the text area's font (12 points of "Verdana", else "Times New Roman")
-// and gives it to the child `id` of `parent`; reports "Font creation failed!"
-// in a box when neither exists, the control then keeps the system font.
-// Returns 0.
+// Makes the text area's font (12 points of "Verdana", else "Times New Roman",
+// at the window's DPI Ui().iDpi) and gives it to the child `id` of `parent`;
+// reports "Font creation failed!" in a box when neither exists, the control
+// then keeps the system font. Returns 0.
 int SetTextAreaFont(int id, HWND parent);
 
 // Replaces brBackground, brPanel and brFrame by the scheme `scheme` selects:
@@ -37,6 +37,7 @@ int TextLineHeight();
 // Scrolls the text area by a page: up when `direction` is negative, else down.
 void ScrollTextArea(int direction);
 
-// Draws two one-pixel borders round the control at (x, y) of width x height
-// on `dc`: the inner one with `inner`, the outer one with brFrame.
+// Draws two borders round the control at (x, y) of width x height on `dc`,
+// each one pixel wide at 96 DPI and scaled to Ui().iDpi: the inner one with
+// `inner`, the outer one with brFrame.
 void FrameControl(HDC dc, int x, int y, int width, int height, HBRUSH inner);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/Controls.h"
+#include "ui/Picture.h"
 #include "ui/Program.h"
 #include "ui/UiState.h"
 
@@ -12,11 +13,10 @@ namespace {
 
 constexpr const char* kZoneKeysHint = "Arrow keys move the cross on the picture; Enter answers.";
 
-// The picture's top edge and its one-pixel frame, as clicks are measured.
-constexpr int kPictureTop = 10;
+// The picture's one-pixel frame, as clicks are measured.
 constexpr int kPictureFrame = 1;
 
-// The crosshair's shape, in pixels from its centre: arms from kArmGap to
+// The crosshair's shape, in pixels from its centre at 96 DPI: arms from kArmGap to
 // kArmEnd, a black core line inside a white band of kBandHalf each side,
 // and a square ring of radius kRing in black between two white ones.
 constexpr int kArmGap = 4;
@@ -127,7 +127,7 @@ void DrawCrosshair(HDC dc) {
     const UiState& ui = Ui();
     if (InnerWidth() < 1 || InnerHeight() < 1) return;
     const int left = ui.iPictureLeft + kPictureFrame;
-    const int top = kPictureTop + kPictureFrame;
+    const int top = PictureTop() + kPictureFrame;
     const RECT clip{left, top, left + InnerWidth(), top + InnerHeight()};
     int x = 0;
     int y = 0;
@@ -136,26 +136,31 @@ void DrawCrosshair(HDC dc) {
     const int cy = top + y;
     HBRUSH white = ui.brWhite;
     HBRUSH black = ui.brBlack;
+    const int armGap = ScaleToDpi(kArmGap);
+    const int armEnd = ScaleToDpi(kArmEnd);
+    const int bandHalf = ScaleToDpi(kBandHalf);
+    const int ring = ScaleToDpi(kRing);
+    // The black core line and ring, one pixel at 96 DPI.
+    const int core = std::max(ScaleToDpi(1), 1);
     // White bands first, then the black lines and ring over them.
     for (int side : {-1, 1}) {
-        const int from = side < 0 ? cx - kArmEnd : cx + kArmGap;
-        const int to = side < 0 ? cx - kArmGap + 1 : cx + kArmEnd + 1;
-        FillClipped(dc, RECT{from, cy - kBandHalf, to, cy + kBandHalf + 1}, clip, white);
-        const int fromY = side < 0 ? cy - kArmEnd : cy + kArmGap;
-        const int toY = side < 0 ? cy - kArmGap + 1 : cy + kArmEnd + 1;
-        FillClipped(dc, RECT{cx - kBandHalf, fromY, cx + kBandHalf + 1, toY}, clip, white);
+        const int from = side < 0 ? cx - armEnd : cx + armGap;
+        const int to = side < 0 ? cx - armGap + 1 : cx + armEnd + 1;
+        FillClipped(dc, RECT{from, cy - bandHalf, to, cy + bandHalf + 1}, clip, white);
+        const int fromY = side < 0 ? cy - armEnd : cy + armGap;
+        const int toY = side < 0 ? cy - armGap + 1 : cy + armEnd + 1;
+        FillClipped(dc, RECT{cx - bandHalf, fromY, cx + bandHalf + 1, toY}, clip, white);
     }
-    Ring(dc, cx, cy, kRing - 1, clip, white);
-    Ring(dc, cx, cy, kRing + 1, clip, white);
+    for (int r = ring - core; r < ring + 2 * core; ++r) Ring(dc, cx, cy, r, clip, white);
     for (int side : {-1, 1}) {
-        const int from = side < 0 ? cx - kArmEnd : cx + kArmGap;
-        const int to = side < 0 ? cx - kArmGap + 1 : cx + kArmEnd + 1;
-        FillClipped(dc, RECT{from, cy, to, cy + 1}, clip, black);
-        const int fromY = side < 0 ? cy - kArmEnd : cy + kArmGap;
-        const int toY = side < 0 ? cy - kArmGap + 1 : cy + kArmEnd + 1;
-        FillClipped(dc, RECT{cx, fromY, cx + 1, toY}, clip, black);
+        const int from = side < 0 ? cx - armEnd : cx + armGap;
+        const int to = side < 0 ? cx - armGap + 1 : cx + armEnd + 1;
+        FillClipped(dc, RECT{from, cy, to, cy + core}, clip, black);
+        const int fromY = side < 0 ? cy - armEnd : cy + armGap;
+        const int toY = side < 0 ? cy - armGap + 1 : cy + armEnd + 1;
+        FillClipped(dc, RECT{cx, fromY, cx + core, toY}, clip, black);
     }
-    Ring(dc, cx, cy, kRing, clip, black);
+    for (int r = ring; r < ring + core; ++r) Ring(dc, cx, cy, r, clip, black);
 }
 
 std::string CrosshairValue() {

@@ -24,6 +24,8 @@ constexpr const char* kWelcomeName = "\\S_WC";
 constexpr int kCongratulationBitmap = 1101;
 constexpr int kWelcomeBitmap = 1102;
 constexpr int kFallbackBitmap = 1103;
+// At 96 DPI, as every size in pixels here: the room left beside the
+// picture and its top edge.
 constexpr int kMarginAcross = 22;
 constexpr int kPictureTop = 10;
 constexpr int kAnyValue = -1;
@@ -71,14 +73,18 @@ bool MarkZone(HINSTANCE instance, HBITMAP& picture, int red, int green, int blue
 }
 
 // The size at which a picture of w x h is drawn in a client area of W x H:
-// its own size when it fits into W - 22 by H - Ui().iPictureSpaceBelow, else scaled by the
-// smaller of the two ratios so that it fits on both axes. The scaled side
-// takes the whole room on its axis and the other side is truncated. A room
-// below one pixel counts as one, so the result is never below 1 x 1.
+// its own size at the window's DPI (w x h at 96 DPI, scaled as the layout
+// is, so that it keeps its size on the screen) when that fits into W - 22
+// (at 96 DPI) by H - Ui().iPictureSpaceBelow, else scaled by the smaller of the two
+// ratios so that it fits on both axes. The scaled side takes the whole room
+// on its axis and the other side is truncated. A room below one pixel counts
+// as one, so the result is never below 1 x 1.
 void FitPicture(int w, int h, int clientWidth, int clientHeight, int& drawnWidth,
                 int& drawnHeight) {
-    const int roomAcross = std::max(clientWidth - kMarginAcross, 1);
+    const int roomAcross = std::max(clientWidth - ScaleToDpi(kMarginAcross), 1);
     const int roomDown = std::max(clientHeight - Ui().iPictureSpaceBelow, 1);
+    w = std::max(ScaleToDpi(w), 1);
+    h = std::max(ScaleToDpi(h), 1);
     drawnWidth = w;
     drawnHeight = h;
     if (w <= roomAcross && h <= roomDown) return;
@@ -344,14 +350,17 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
             pictureHeight = deviceHeight;
         }
     }
-    bool drawn = StretchBlt(dc, left, kPictureTop, drawnWidth, drawnHeight, source, 0, 0,
-                            pictureWidth, pictureHeight, SRCCOPY) != FALSE;
-    RECT frame{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight};
+    const int top = PictureTop();
+    bool drawn = StretchBlt(dc, left, top, drawnWidth, drawnHeight, source, 0, 0, pictureWidth,
+                            pictureHeight, SRCCOPY) != FALSE;
+    RECT frame{left, top, left + drawnWidth, top + drawnHeight};
     FrameRect(dc, &frame, ui.brFrame);
     if (ui.QuizState == kQuizAwaitZoneClick) DrawCrosshair(dc);
     ReleaseDC(hwnd, dc);
     return drawn;
 }
+
+int PictureTop() { return ScaleToDpi(kPictureTop); }
 
 bool IsWithinRect(RECT& a, RECT& b) {
     auto within = [](LONG value, LONG low, LONG high) { return low <= value && value <= high; };

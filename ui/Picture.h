@@ -23,13 +23,17 @@ bool LoadNewPicture(const char* name, HWND& hwnd, HINSTANCE& instance, int red, 
 HBITMAP LoadZoneBitmap(HINSTANCE& instance);
 
 // Draws the loaded picture into a client area of width x height, at its own
-// size or shrunk to fit, centred, 10 pixels from the top, framed with
-// brFrame; records where in iPictureLeft, iPictureWidth, iPictureHeight.
+// size (scaled to the window's DPI) or shrunk to fit, centred, PictureTop()
+// pixels from the top, framed with brFrame; records where in iPictureLeft,
+// iPictureWidth, iPictureHeight.
 // A shrunk picture is drawn from a copy at the drawn size, made by the
 // resampler when that size or the picture changes, so that a repaint only
 // copies pixels. False when the copy fails (the frame is drawn all the same)
 // or nothing is loaded.
 bool DisplayPicture(HWND& hwnd, HINSTANCE& instance, int width, int height);
+
+// The client row of the picture's top edge: 10 at 96 DPI.
+int PictureTop();
 
 // Frees the drawn-size copy of the picture, if one is held, and the
 // feedback's picture made ready, if any.

@@ -31,6 +31,10 @@ constexpr int kCmdExit = 1011;
 // when the class cannot be registered or the main window cannot be created.
 bool StartQuillfin(HINSTANCE instance, int showCommand);
 
+// Makes the text area's font at the window's DPI (Ui().iDpi) and gives it to
+// the text area and the answer box; the font it replaces is released.
+void MakeFonts();
+
 // One pass of the message loop for a message just taken from the queue:
 // translates and dispatches it, then runs one quiz step, and lays out and
 // redraws the picture when the flags ask for it. An Enter key-down counts

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/WinApi.h"
+#include "platform/WindowDpi.h"
 #include "ui/CommandLine.h"
 #include "ui/Controls.h"
 #include "ui/KeptRound.h"
@@ -16,6 +17,7 @@
 
 namespace {
 
+// Sizes in pixels are those at 96 DPI; the window's DPI scales them.
 constexpr const char* kWindowTitle = "Quillfin";
 constexpr int kWindowWidth = 520;
 constexpr int kWindowHeight = 584;
@@ -36,9 +38,11 @@ constexpr COLORREF kBlack = 0x000000;
 
 // Layout: controls are at most kMaxControlWidth wide; a client area of
 // kNarrowClientWidth or less gives them kNarrowMargin less than its width.
+// Centred, they stand kCentreOffset right of the centre.
 constexpr int kMaxControlWidth = 478;
 constexpr int kNarrowClientWidth = 501;
 constexpr int kNarrowMargin = 24;
+constexpr int kCentreOffset = 1;
 // Below the picture (of height 0 when there is none): the text area
 // kTextAreaTop from the picture's top edge's origin, the answer box
 // kTextBoxGap below the text area, and kBottomMargin below the last control
@@ -133,6 +137,9 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
                                 nullptr, instance, nullptr);
     if (hwnd == nullptr) return false;
     ui.hwndMain = hwnd;
+    // The window's DPI is known once it exists; its first size follows it
+    // (ShowMainWindowInPlace).
+    ui.iDpi = static_cast<int>(WindowDpi(hwnd));
 
     SetMenu(hwnd, LoadMenuA(instance, MAKEINTRESOURCEA(kMenuResource)));
     ShowMainWindowInPlace(hwnd, showCommand);
@@ -141,15 +148,13 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
     ui.hAppInstance = instance;
 
     ui.hwndTextArea =
-        CreateTextarea(ui.TextAreaText.get(), kTextAreaId, kInitialControlX, kInitialTextAreaY,
-                       kInitialControlWidth, kInitialTextAreaHeight, hwnd, ui.hAppInstance);
-    ui.hwndTextBox =
-        CreateTextbox(kTextBoxId, kInitialControlX, kInitialTextBoxY, kInitialControlWidth,
-                      kInitialTextBoxHeight, hwnd, ui.hAppInstance);
-    SetTextAreaFont(kTextAreaId, hwnd);
-    // The answer is typed in the font the question is read in.
-    if (ui.hTextAreaFont != nullptr)
-        SendMessageA(ui.hwndTextBox, WM_SETFONT, reinterpret_cast<WPARAM>(ui.hTextAreaFont), TRUE);
+        CreateTextarea(ui.TextAreaText.get(), kTextAreaId, ScaleToDpi(kInitialControlX),
+                       ScaleToDpi(kInitialTextAreaY), ScaleToDpi(kInitialControlWidth),
+                       ScaleToDpi(kInitialTextAreaHeight), hwnd, ui.hAppInstance);
+    ui.hwndTextBox = CreateTextbox(kTextBoxId, ScaleToDpi(kInitialControlX),
+                                   ScaleToDpi(kInitialTextBoxY), ScaleToDpi(kInitialControlWidth),
+                                   ScaleToDpi(kInitialTextBoxHeight), hwnd, ui.hAppInstance);
+    MakeFonts();
 
     ui.brBackground = CreateSolidBrush(kNeutralBackground);
     ui.brPanel = CreateSolidBrush(kNeutralPanel);
@@ -159,6 +164,14 @@ bool StartQuillfin(HINSTANCE instance, int showCommand) {
 
     QLRestart(ui.hwndMain, ui.hAppInstance);
     return true;
+}
+
+void MakeFonts() {
+    UiState& ui = Ui();
+    SetTextAreaFont(kTextAreaId, ui.hwndMain);
+    // The answer is typed in the font the question is read in.
+    if (ui.hTextAreaFont != nullptr)
+        SendMessageA(ui.hwndTextBox, WM_SETFONT, reinterpret_cast<WPARAM>(ui.hTextAreaFont), TRUE);
 }
 
 void RunMessage(const MSG& msg) {
@@ -202,24 +215,29 @@ void LayoutWindow() {
     FillRect(dc, &client, ui.brBackground);
     ReleaseDC(ui.hwndMain, dc);
 
-    const int controlWidth = width > kNarrowClientWidth ? kMaxControlWidth : width - kNarrowMargin;
-    const int controlX = static_cast<int>(width / 2.0 - controlWidth / 2.0) + 1;
+    const int controlWidth = width > ScaleToDpi(kNarrowClientWidth)
+                                 ? ScaleToDpi(kMaxControlWidth)
+                                 : width - ScaleToDpi(kNarrowMargin);
+    const int controlX =
+        static_cast<int>(width / 2.0 - controlWidth / 2.0) + ScaleToDpi(kCentreOffset);
+    const int textAreaTop = ScaleToDpi(kTextAreaTop);
+    const int bottomMargin = ScaleToDpi(kBottomMargin);
 
     // What the texts need at this width: the text area's lines as the
     // control wraps them, and the answer box's one line.
     const int lineHeight = TextLineHeight();
-    const int boxHeight = lineHeight + kTextBoxPadding;
-    const int boxRoom = ui.bShowTextBox ? kTextBoxGap + boxHeight : 0;
+    const int boxHeight = lineHeight + ScaleToDpi(kTextBoxPadding);
+    const int boxRoom = ui.bShowTextBox ? ScaleToDpi(kTextBoxGap) + boxHeight : 0;
     int needed = 0;
     if (ui.TextAreaText) {
         SetWindowPos(ui.hwndTextArea, HWND_TOP, controlX, ui.iTextAreaY, std::max(controlWidth, 1),
                      std::max(ui.iTextAreaHeight, 1), SWP_NOZORDER);
         const int lines = static_cast<int>(SendMessageA(ui.hwndTextArea, EM_GETLINECOUNT, 0, 0));
-        needed = std::max(lines, 1) * lineHeight + kTextAreaPadding;
+        needed = std::max(lines, 1) * lineHeight + ScaleToDpi(kTextAreaPadding);
     }
     // The picture takes the room the texts leave, but keeps at least a
     // quarter of the client height; a text that needs more then scrolls.
-    ui.iPictureSpaceBelow = std::min(kTextAreaTop + needed + boxRoom + kBottomMargin,
+    ui.iPictureSpaceBelow = std::min(textAreaTop + needed + boxRoom + bottomMargin,
                                      height - height / kLeastPictureShare);
     if (ui.PictureName) {
         DisplayPicture(ui.hwndMain, ui.hAppInstance, width, height);
@@ -233,9 +251,9 @@ void LayoutWindow() {
 
     ui.iTextAreaWidth = controlWidth;
     ui.iTextAreaHeight = std::max(
-        std::min(needed, height - ui.iPictureHeight - kTextAreaTop - boxRoom - kBottomMargin), 0);
+        std::min(needed, height - ui.iPictureHeight - textAreaTop - boxRoom - bottomMargin), 0);
     ui.iTextAreaX = controlX;
-    ui.iTextAreaY = ui.iPictureHeight + kTextAreaTop;
+    ui.iTextAreaY = ui.iPictureHeight + textAreaTop;
 
     if (!ui.TextAreaText) {
         SetWindowPos(ui.hwndTextArea, HWND_TOP, ui.iTextAreaX, ui.iTextAreaY, ui.iTextAreaWidth,
@@ -256,7 +274,7 @@ void LayoutWindow() {
         ui.iTextBoxWidth = controlWidth;
         ui.iTextBoxHeight = boxHeight;
         ui.iTextBoxX = controlX;
-        ui.iTextBoxY = ui.iTextAreaY + ui.iTextAreaHeight + kTextBoxGap;
+        ui.iTextBoxY = ui.iTextAreaY + ui.iTextAreaHeight + ScaleToDpi(kTextBoxGap);
         dc = GetDC(ui.hwndMain);
         FrameControl(dc, ui.iTextBoxX, ui.iTextBoxY, ui.iTextBoxWidth, ui.iTextBoxHeight,
                      ui.brPanel);

@@ -13,3 +13,5 @@ void ResetUiState() {
     Instance().reset();
     Instance() = std::make_unique<UiState>();
 }
+
+int ScaleToDpi(int pixels) { return MulDiv(pixels, Ui().iDpi, kBaseDpi); }

@@ -22,6 +22,9 @@ enum : int {
     kQuizRoundFinished = 6,
 };
 
+// The DPI at which the layout's sizes in pixels are given.
+constexpr int kBaseDpi = 96;
+
 // An owned, zero-terminated text that may be absent.
 using OwnedText = std::unique_ptr<char[]>;
 
@@ -116,6 +119,10 @@ struct UiState {
     // The folder of the file last chosen in a file dialog (with its
     // separator), where the next dialog starts when no round names one.
     std::string LastDialogFolder;
+    // The dots per inch the main window is drawn at (96 is 100 %): read when
+    // the window is made and whenever its DPI changes. Every size the layout
+    // gives in pixels is meant at 96 and scaled by this.
+    int iDpi = kBaseDpi;
 };
 
 // The one UI state of the process.
@@ -123,3 +130,7 @@ UiState& Ui();
 
 // Replaces the UI state by a fresh one (tests start each case from here).
 void ResetUiState();
+
+// A size in pixels at 96 DPI scaled to the window's DPI (Ui().iDpi), rounded
+// to the nearest pixel; unchanged at 96.
+int ScaleToDpi(int pixels);

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/WinApi.h"
+#include "platform/WindowDpi.h"
+#include "ui/UiState.h"
 
 namespace {
 
@@ -18,9 +20,10 @@ constexpr const char* kMaximized = "WindowMaximized";
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
+// At the window's DPI, as the layout that has to fit.
 POINT MinimumOuterSize() {
-    RECT rect{0, 0, kMinimumClientWidth, kMinimumClientHeight};
-    AdjustWindowRectEx(&rect, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    RECT rect{0, 0, ScaleToDpi(kMinimumClientWidth), ScaleToDpi(kMinimumClientHeight)};
+    AdjustWindowRectForDpi(&rect, WS_OVERLAPPEDWINDOW, TRUE, 0, static_cast<UINT>(Ui().iDpi));
     return POINT{Width(rect), Height(rect)};
 }
 
@@ -32,6 +35,21 @@ bool WorkAreaFor(const RECT& window, DWORD flags, RECT& work) {
     if (!GetMonitorInfoA(monitor, &info)) return false;
     work = info.rcWork;
     return Width(work) > 0 && Height(work) > 0;
+}
+
+// A window placement's rectangle is in workspace coordinates: screen
+// coordinates less the offset of its screen's work area from the screen's
+// corner (a taskbar at the top or the left makes one). `toScreen` converts
+// from those, else to them.
+RECT Workspace(const RECT& rect, bool toScreen) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY);
+    if (monitor == nullptr || !GetMonitorInfoA(monitor, &info)) return rect;
+    const int sign = toScreen ? 1 : -1;
+    const int dx = sign * (info.rcWork.left - info.rcMonitor.left);
+    const int dy = sign * (info.rcWork.top - info.rcMonitor.top);
+    return RECT{rect.left + dx, rect.top + dy, rect.right + dx, rect.bottom + dy};
 }
 
 // One value of the settings key; false when it is missing or no number.
@@ -115,6 +133,8 @@ void ShowMainWindowInPlace(HWND hwnd, int showCommand) {
         ShowWindow(hwnd, showCommand);
         return;
     }
+    // Worked out in screen coordinates, which the places kept are in.
+    placement.rcNormalPosition = Workspace(placement.rcNormalPosition, true);
     RECT remembered{};
     bool maximized = false;
     RECT work{};
@@ -126,9 +146,16 @@ void ShowMainWindowInPlace(HWND hwnd, int showCommand) {
         if (maximized && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT ||
                           showCommand == SW_SHOW))
             showCommand = SW_SHOWMAXIMIZED;
-    } else if (WorkAreaFor(placement.rcNormalPosition, MONITOR_DEFAULTTOPRIMARY, work)) {
-        placement.rcNormalPosition = FirstPlace(placement.rcNormalPosition, work);
+    } else {
+        // The size the window was created with is meant at 96 DPI. The
+        // window system would cut a size larger than the screen, so the
+        // window is scaled here and only then fitted to the screen.
+        RECT& first = placement.rcNormalPosition;
+        first.right = first.left + ScaleToDpi(Width(first));
+        first.bottom = first.top + ScaleToDpi(Height(first));
+        if (WorkAreaFor(first, MONITOR_DEFAULTTOPRIMARY, work)) first = FirstPlace(first, work);
     }
+    placement.rcNormalPosition = Workspace(placement.rcNormalPosition, false);
     placement.flags = 0;
     placement.showCmd = static_cast<UINT>(showCommand);
     if (!SetWindowPlacement(hwnd, &placement)) ShowWindow(hwnd, showCommand);
@@ -140,7 +167,7 @@ void RememberWindowPlace(HWND hwnd) {
     if (!GetWindowPlacement(hwnd, &placement) || placement.showCmd == SW_SHOWMINIMIZED) return;
     HKEY key = OpenSettings(KEY_SET_VALUE);
     if (key == nullptr) return;
-    const RECT& r = placement.rcNormalPosition;
+    const RECT r = Workspace(placement.rcNormalPosition, true);
     const struct {
         const char* name;
         LONG value;

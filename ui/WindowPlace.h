@@ -9,9 +9,10 @@
 
 #include "platform/WinApi.h"
 
-// The smallest client area: a picture of 160 x 120 pixels is shown unscaled
-// with the room the layout leaves round it (beside it 22 pixels, below it 167
-// for the text area of six lines and the answer box).
+// The smallest client area at 96 DPI (scaled to the window's DPI as the
+// layout is): a picture of 160 x 120 pixels is shown unscaled with the room
+// the layout leaves round it (beside it 22 pixels, below it 167 for the text
+// area of six lines and the answer box).
 constexpr int kMinimumClientWidth = 160 + 22;
 constexpr int kMinimumClientHeight = 120 + 167;
 
@@ -25,9 +26,10 @@ RECT FirstPlace(const RECT& window, const RECT& work);
 // `minimum`), and moved the least distance that brings it wholly inside.
 RECT PlaceInside(const RECT& window, const RECT& work, POINT minimum);
 
-// Places the main window, created but not yet shown, and shows it with
-// `showCommand`: where it was when the program last ended (maximized again
-// if it was), else at its first place.
+// Places the main window, created (at its size for 96 DPI) but not yet
+// shown, and shows it with `showCommand`: where it was when the program last
+// ended (maximized again if it was), else at its first place, its size
+// scaled to the window's DPI.
 void ShowMainWindowInPlace(HWND hwnd, int showCommand);
 
 // As the program ends: keeps the window's restored rectangle and whether it

@@ -57,9 +57,8 @@ constexpr const char* kZoneCorrect = "Correct!";
 constexpr const char* kZoneWrong = "Sorry, correct area is now shown.";
 constexpr const char* kInfoHeading = "\nAdditional info:\n";
 
-// The picture's top edge is at y = 10 and a one-pixel frame covers its outer
-// pixels; clicks are measured from the first pixel inside the frame.
-constexpr int kPictureTop = 10;
+// A one-pixel frame covers the picture's outer pixels; clicks are measured
+// from the first pixel inside the frame.
 constexpr int kPictureFrame = 1;
 
 // Shows an open or save dialog, started where FileDialogStart says; the
@@ -258,7 +257,7 @@ void ZoneAnswer(int x, int y, bool byKey) {
 void LeftButtonUp(LPARAM lParam) {
     UiState& ui = Ui();
     const int x = static_cast<int>(LOWORD(lParam)) - ui.iPictureLeft - kPictureFrame;
-    const int y = static_cast<int>(HIWORD(lParam)) - kPictureTop - kPictureFrame;
+    const int y = static_cast<int>(HIWORD(lParam)) - PictureTop() - kPictureFrame;
     const int innerRight = ui.iPictureWidth - 2 * kPictureFrame - 1;
     const int innerBottom = ui.iPictureHeight - 2 * kPictureFrame - 1;
     if (ui.QuizState == kQuizAwaitZoneClick && x >= 0 && x <= innerRight && y >= 0 &&
@@ -296,10 +295,28 @@ bool KeyDown(WPARAM key, LPARAM flags) {
     return true;
 }
 
+// The window now stands on a screen of another DPI (or the DPI of its screen
+// changed): the texts' font and every size of the layout follow it, and the
+// window takes the outer rectangle the system suggests, which keeps its size
+// on the screen. A DPI of 0 changes nothing.
+void ChangeDpi(HWND hwnd, int dpi, const RECT* suggested) {
+    UiState& ui = Ui();
+    if (dpi <= 0) return;
+    ui.iDpi = dpi;
+    MakeFonts();
+    if (suggested != nullptr)
+        SetWindowPos(hwnd, HWND_TOP, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    ui.bRelayout = true;
+    ui.bRedrawPicture = true;
+}
+
 void Paint(HWND hwnd) {
     UiState& ui = Ui();
-    RECT picture{ui.iPictureLeft - 1, kPictureTop - 1, ui.iPictureLeft + ui.iPictureWidth + 1,
-                 ui.iPictureHeight + kPictureTop + 1};
+    const int top = PictureTop();
+    RECT picture{ui.iPictureLeft - 1, top - 1, ui.iPictureLeft + ui.iPictureWidth + 1,
+                 ui.iPictureHeight + top + 1};
     PAINTSTRUCT ps{};
     HDC paintDC = BeginPaint(hwnd, &ps);
     FillRect(paintDC, &ps.rcPaint, ui.brBackground);
@@ -369,6 +386,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_DROPFILES:
             OpenDroppedFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case WM_DPICHANGED:
+            ChangeDpi(hwnd, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETMINMAXINFO:
             LimitWindowSize(reinterpret_cast<MINMAXINFO*>(lParam));

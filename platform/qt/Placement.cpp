@@ -59,6 +59,12 @@ long long Distance(const QRect& a, const QRect& b) {
     return dx * dx + dy * dy;
 }
 
+// Workspace coordinates, which window placements are given in as on
+// Windows: screen coordinates less the offset of the work area of the screen
+// the rectangle lies most on (the primary one when none) from that screen's
+// corner, which a panel at the top or the left makes.
+QPoint WorkspaceOffset(const RECT& rect);
+
 }  // namespace
 
 namespace quillfin::testing {
@@ -117,6 +123,23 @@ BOOL GetMonitorInfoA(HMONITOR monitor, MONITORINFO* info) {
     return TRUE;
 }
 
+namespace {
+
+QPoint WorkspaceOffset(const RECT& rect) {
+    const std::vector<Screen> screens = Screens();
+    const auto index =
+        reinterpret_cast<std::uintptr_t>(MonitorFromRect(&rect, MONITOR_DEFAULTTOPRIMARY));
+    if (index == 0 || index > screens.size()) return QPoint(0, 0);
+    const Screen& screen = screens[index - 1];
+    return screen.work.topLeft() - screen.whole.topLeft();
+}
+
+RECT Moved(const RECT& r, QPoint by) {
+    return RECT{r.left + by.x(), r.top + by.y(), r.right + by.x(), r.bottom + by.y()};
+}
+
+}  // namespace
+
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
     Window* window = As<Window>(hwnd);
     if (placement == nullptr || window == nullptr || window->type != WindowType::Main ||
@@ -146,8 +169,9 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
     placement->ptMinPosition = POINT{-1, -1};
     placement->ptMaxPosition = POINT{-1, -1};
     const QSize outer = size + frame;
-    placement->rcNormalPosition =
-        RECT{topLeft.x(), topLeft.y(), topLeft.x() + outer.width(), topLeft.y() + outer.height()};
+    const RECT screen{topLeft.x(), topLeft.y(), topLeft.x() + outer.width(),
+                      topLeft.y() + outer.height()};
+    placement->rcNormalPosition = Moved(screen, -WorkspaceOffset(screen));
     return TRUE;
 }
 
@@ -156,7 +180,7 @@ BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
     if (placement == nullptr || placement->length != sizeof(WINDOWPLACEMENT) || window == nullptr ||
         window->type != WindowType::Main || window->widget == nullptr)
         return FALSE;
-    const RECT& r = placement->rcNormalPosition;
+    const RECT r = Moved(placement->rcNormalPosition, WorkspaceOffset(placement->rcNormalPosition));
     if (window->widget->isMaximized()) window->widget->setWindowState(Qt::WindowNoState);
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER);
     switch (placement->showCmd) {

@@ -1192,6 +1192,163 @@ StepLongTextsWhole() {
     ExpectExit
 }
 
+# ---- the Windows program's DPI ------------------------------------------
+
+# The runs of one colour along a line of client pixels of the last
+# screenshot, "r,g,b length" per run, from (x, y) over `length` pixels:
+# down a column (`axis` col) or along a row (`axis` row).
+ColourRuns() {
+    local axis="$1" x="$2" y="$3" length="$4" geometry
+    if [ "$axis" = col ]; then geometry="1x$length+$x+$((y + MENU))"; else geometry="${length}x1+$x+$((y + MENU))"; fi
+    convert "$SHOT" -crop "$geometry" +repage -depth 8 txt:- |
+        awk 'NR > 1 { line = $0; gsub(/ /, "", line); split(line, a, ":"); c = a[2]
+                      sub(/^\(/, "", c); sub(/\).*/, "", c)
+                      if (c == last) n++; else { if (n) print last, n; last = c; n = 1 } }
+             END { if (n) print last, n }'
+}
+
+# Sets the DPI of the Wine prefix (the LogPixels its programs start with).
+SetLogPixels() {
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >/dev/null 2>&1 || Fail "cannot set LogPixels to $1"
+}
+
+# Wine only (the Linux program's scale is Qt's, checked in its own steps):
+# nothing running -> nothing running, and no round kept. The Windows program at LogPixels 96,
+# then 192, each a fresh start with the zone question alone: the window is
+# inside the 1024 x 768 screen; the 200 x 100 picture is drawn DPI/96 times
+# its size; below it the text area's frames, each DPI/96 pixels, start
+# 9 x DPI/96 rows lower, and are as wide as the layout gives at that DPI;
+# the question's ink lies inside the text area clear of its edges, its
+# first line at 192 about twice as tall as at 96; a click on the zone's half of the
+# picture is right. Then the typed question: the answer typed stands inside
+# the answer box, clear of its edges, at 192 about twice as tall as at 96. LogPixels is 96 again at the end.
+StepDpiUnderWine() {
+    [ "$WINE_MODE" = 1 ] || return 0
+    local dpi s runs gap frame across expected top bottom inkHeight inkTop boxRows line line96=0 answer96=0
+    local kept
+    # A round kept by an earlier step would be offered at the start.
+    kept=$(KeptRound)
+    [ -z "$kept" ] || rm -f "$kept"
+    for dpi in 96 192; do
+        s=$((dpi / 96))
+        SetLogPixels "$dpi"
+        StartProgram
+        [ "$WIN_X" -ge 0 ] && [ "$WIN_Y" -ge 0 ] && [ $((WIN_X + W)) -le 1024 ] &&
+            [ $((WIN_Y + MENU + H)) -le 768 ] ||
+            Fail "at $dpi DPI the window (client ${W}x$H at $WIN_X,$WIN_Y) is not inside the screen"
+        Menu f n
+        ChooseFile Open "$WORK/quiz/zone-only.txt"
+        ShowsWithin 10 "at $dpi DPI the zone question did not come" \
+            eval 'SchemeIs "$BLUE" && PictureAt $((W / 2 - 50 * s)) "$ZONE_LEFT" && PictureAt $((W / 2 + 50 * s)) "$ZONE_RIGHT"'
+        # The picture's right half in a row above the crosshair, from the
+        # column after the one the enlarging blends to the frame's pixel.
+        runs=$(ColourRuns row $((W / 2 + s)) $((25 * s)) $((W / 2)))
+        [ "$(sed -n 1p <<<"$runs")" = "$ZONE_RIGHT $((100 * s - s - 1))" ] ||
+            Fail "at $dpi DPI the picture's right half is not $((100 * s)) pixels wide: $(head -2 <<<"$runs" | tr '\n' ' ')"
+        # Down the column from the picture's lowest row: its frame, the gap, the text area's two frames.
+        runs=$(ColourRuns col $((W / 2 + 20)) $((10 * s + 100 * s - 1)) $((40 * s)))
+        gap=$(sed -n 2p <<<"$runs")
+        frame=$(sed -n 3p <<<"$runs")
+        [ "$gap" = "$BLUE $((9 * s))" ] && [ "$frame" = "0,0,255 $s" ] &&
+            [ "$(sed -n 4p <<<"$runs" | cut -d' ' -f1)" = 245,245,255 ] ||
+            Fail "at $dpi DPI below the picture: $(head -4 <<<"$runs" | tr '\n' ' ')"
+        # Across the text area's first panel row, inside its outer frame.
+        top=$((100 * s + 21 * s))
+        across=$((W > 501 * s ? 478 * s : W - 24 * s))
+        expected=$((across + 2 * s))
+        runs=$(ColourRuns row 0 $((top - s)) "$W")
+        [ "$(sed -n 2p <<<"$runs")" = "0,0,255 $s" ] &&
+            [ "$(sed -n 3p <<<"$runs")" = "245,245,255 $expected" ] ||
+            Fail "at $dpi DPI the text area's inner frame is not $expected wide: $(head -4 <<<"$runs" | tr '\n' ' ')"
+        # The ink of the question and the keys' hint inside the text area.
+        read -r top bottom <<<"$(TextAreaRowsAt "$s")"
+        [ -n "$bottom" ] || Fail "at $dpi DPI no text area found"
+        convert "$SHOT" -crop "$((across - 40 * s))x$((bottom - top + 1))+$((W / 2 - across / 2 + 2 * s))+$((top + MENU))" \
+            +repage -colorspace Gray -threshold 60% -negate "$WORK/ink.png"
+        read -r inkHeight inkTop <<<"$(convert "$WORK/ink.png" -trim -format '%h %Y' info: 2>/dev/null | tr -d '+')"
+        [ -n "$inkTop" ] && [ "$inkTop" -gt 0 ] && [ $((inkTop + inkHeight)) -lt $((bottom - top + 1)) ] ||
+            Fail "at $dpi DPI the text touches the text area's edge (ink ${inkHeight:-none} rows from ${inkTop:-?} in $((bottom - top + 1)))"
+        # The ink rows of the first line (the lines wrap differently at each DPI).
+        line=$(convert "$WORK/ink.png" -scale "1x$((bottom - top + 1))!" -depth 8 txt:- |
+            awk -F'[,:() ]+' 'NR > 1 { ink = $4 > 0; if (ink && start < 0) start = $2
+                                       if (!ink && start >= 0) { print $2 - start; exit } }
+                              BEGIN { start = -1 }')
+        [ "$dpi" = 96 ] && line96=$line
+        [ "$dpi" = 192 ] && { [ $((line * 10)) -ge $((line96 * 17)) ] && [ $((line * 10)) -le $((line96 * 23)) ] ||
+            Fail "at 192 DPI the first line's ink is $line rows tall, at 96 $line96"; }
+        Log "at $dpi DPI: client ${W}x$H, text area $across wide, first line's ink $line rows"
+        ClickClient $((W / 2 + 50 * s)) 60
+        ShowsWithin 10 "at $dpi DPI a click inside the zone was not right" SchemeIs "$GREEN"
+        ClickClient 5 $((H - 5))
+        ShowsWithin 10 "at $dpi DPI no congratulations after the round" \
+            eval 'SchemeIs "$BLUE" && ! WelcomeShown'
+        HoldKey Return
+        ShowsWithin 10 "at $dpi DPI Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+        # The answer typed into the box stands inside it.
+        Menu f n
+        ChooseFile Open "$WORK/quiz/one.txt"
+        ShowsWithin 10 "at $dpi DPI the typed question did not come" \
+            eval 'SchemeIs "$BLUE" && PictureIs "$OLIVE"'
+        TypeInMain "g"
+        TypeLetter "Ä"
+        TypeFast "VLE"
+        ShowsWithin 10 "at $dpi DPI the answer typed is not inside the box, clear of its edges" \
+            eval 'BOX_INK=$(BoxInkAt "$s") && read -r inkTop inkHeight boxRows <<<"$BOX_INK" &&
+                  [ "$inkTop" -gt 0 ] && [ $((inkTop + inkHeight)) -lt "$boxRows" ]'
+        [ "$dpi" = 96 ] && answer96=$inkHeight
+        [ "$dpi" = 192 ] && { [ $((inkHeight * 10)) -ge $((answer96 * 17)) ] && [ $((inkHeight * 10)) -le $((answer96 * 23)) ] ||
+            Fail "at 192 DPI the answer's ink is $inkHeight rows tall, at 96 $answer96"; }
+        Log "at $dpi DPI: the answer's ink $inkHeight rows in a box of $boxRows"
+        TapKey Return
+        ShowsWithin 10 "at $dpi DPI the answer was not taken as right" SchemeIs "$GREEN"
+        HoldKey Return
+        ShowsWithin 10 "at $dpi DPI no congratulations after the typed question" \
+            eval 'SchemeIs "$BLUE" && ! WelcomeShown && ! PictureIs "$OLIVE"'
+        HoldKey Return
+        ShowsWithin 10 "at $dpi DPI Enter on the congratulations did not lead to the welcome picture" WelcomeShown
+        Menu f e
+        ExpectExit
+    done
+    SetLogPixels 96
+}
+
+# The ink in the answer box at the scale s (DPI / 96), from the box's white
+# rows near its right end (clear of the text) and its left half: "top height
+# rows", the ink's first row and height within the box's rows. Fails when
+# there is no box or no ink.
+BoxInkAt() {
+    local s="$1" across left runs offset=0 length colour n top=-1 rows=0
+    across=$((W > 501 * s ? 478 * s : W - 24 * s))
+    left=$((W / 2 - across / 2 + s))
+    runs=$(ColourRuns col $((left + across - 40 * s)) 0 "$H")
+    # The longest white run.
+    while read -r colour n; do
+        if [ "$colour" = "$WHITE" ] && [ "$n" -gt "$rows" ]; then top=$offset rows=$n; fi
+        offset=$((offset + n))
+    done <<<"$runs"
+    [ "$top" -ge 0 ] || return 1
+    convert "$SHOT" -crop "$((across / 2))x$rows+$left+$((top + MENU))" +repage -colorspace Gray \
+        -threshold 60% -negate "$WORK/box-ink.png"
+    length=$(convert "$WORK/box-ink.png" -trim -format '%Y %h' info: 2>/dev/null | tr -d '+')
+    [ -n "$length" ] && [ "${length#* }" -lt "$rows" ] || return 1
+    echo "$length $rows"
+}
+
+# The rows of the text area's panel at the scale s (DPI / 96): the run of
+# panel rows in its left margin. Prints "top bottom".
+TextAreaRowsAt() {
+    local s="$1" across
+    across=$((W > 501 * s ? 478 * s : W - 24 * s))
+    convert "$SHOT" -crop "1x$H+$((W / 2 - across / 2 + s))+$MENU" +repage -depth 8 txt:- |
+        awk 'NR == 1 { next }
+            { line = $0; gsub(/ /, "", line); split(line, a, ":"); split(a[1], xy, ",")
+              y = xy[2]; inside = index(a[2], "(245,245,255)") == 1
+              if (inside && start < 0) start = y
+              if (!inside && start >= 0) { print start, y - 1; exit } }
+            BEGIN { start = -1 }'
+}
+
 STEPS=(
     StepStart
     StepBrokenFile
@@ -1220,6 +1377,7 @@ STEPS=(
     StepAnswerReport
     StepWindowPlaceRemembered
     StepDialogsStartBesideTheQuestions
+    StepDpiUnderWine
 )
 
 # ---- run --------------------------------------------------------------

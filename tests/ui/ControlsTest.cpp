@@ -89,13 +89,13 @@ TEST_F(Controls, ReplacedBrushesAreReleased) {
     for (HBRUSH brush : old) EXPECT_FALSE(DeleteObject(brush)) << "already freed";
 }
 
-TEST_F(Controls, FontIsTwelvePointsAtTheScreenResolution) {
+TEST_F(Controls, FontIsTwelvePointsAtTheWindowsDpi) {
     struct Case {
         int dpi, pixels;
     };
-    for (Case c : {Case{96, 16}, Case{120, 20}, Case{144, 24}}) {
+    for (Case c : {Case{96, 16}, Case{120, 20}, Case{144, 24}, Case{192, 32}}) {
         SCOPED_TRACE(c.dpi);
-        qt::SetLogPixelsY(c.dpi);
+        Ui().iDpi = c.dpi;
         EXPECT_EQ(SetTextAreaFont(501, hwnd), 0);
         ASSERT_NE(Ui().hTextAreaFont, nullptr);
         EXPECT_EQ(FontPixels(), c.pixels);

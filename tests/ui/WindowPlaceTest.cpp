@@ -1,5 +1,6 @@
 // The main window's first place, the place remembered between two starts,
 // a remembered place on a screen that is gone, and the smallest window.
+#include <QPoint>
 #include <QWidget>
 #include <string>
 #include <utility>
@@ -98,8 +99,28 @@ TEST_F(RememberedPlace, FirstStartIsCentredOnTheWorkArea) {
     seams::ResetPlatform();
     ResetUiState();
     ASSERT_TRUE(StartQuillfin(nullptr, SW_SHOWNORMAL));
-    EXPECT_TRUE(Same(Placement().rcNormalPosition, RECT{380, 123, 900, 707}))
+    // On the screen at 380, 123; the placement counts from the work area's top, below the panel.
+    EXPECT_EQ(seams::MainWidget(Main())->pos(), QPoint(380, 123));
+    EXPECT_TRUE(Same(Placement().rcNormalPosition, RECT{380, 93, 900, 677}))
         << Text(Placement().rcNormalPosition);
+}
+
+TEST_F(RememberedPlace, BesideAPanelAtTheTopOrLeftThePlaceComesBackUnmoved) {
+    // Panels on the primary screen's top and on the second screen's left.
+    seams::SetScreens(
+        {{{0, 0, 1280, 800}, {0, 30, 1280, 800}}, {{1280, 0, 3200, 1080}, {1330, 0, 3200, 1080}}});
+    // At the work areas' corners, where a place taken for screen coordinates
+    // would be moved off the panel once more at every start.
+    for (const QPoint at : {QPoint(0, 30), QPoint(1330, 0), QPoint(300, 200)}) {
+        SCOPED_TRACE(at.x());
+        SetWindowPos(Main(), HWND_TOP, at.x(), at.y(), 600, 500, SWP_NOZORDER);
+        Pump();
+        ASSERT_EQ(seams::MainWidget(Main())->pos(), at);
+        Restart();
+        EXPECT_EQ(seams::MainWidget(Main())->pos(), at);
+        Restart();
+        EXPECT_EQ(seams::MainWidget(Main())->pos(), at);
+    }
 }
 
 TEST_F(RememberedPlace, SizeAndPositionComeBackAtTheNextStart) {
