@@ -332,8 +332,8 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
     ui.iPictureWidth = drawnWidth;
     ui.iPictureHeight = drawnHeight;
     ui.iPictureLeft = left;
-    const RECT device =
-        DevicePixelsOf(hwnd, RECT{left, kPictureTop, left + drawnWidth, kPictureTop + drawnHeight});
+    const int top = PictureTop();
+    const RECT device = DevicePixelsOf(hwnd, RECT{left, top, left + drawnWidth, top + drawnHeight});
     const int deviceWidth = std::max<int>(device.right - device.left, 1);
     const int deviceHeight = std::max<int>(device.bottom - device.top, 1);
     ui.iPictureDeviceWidth = deviceWidth;
@@ -350,7 +350,6 @@ bool DisplayPicture(HWND& hwnd, HINSTANCE&, int width, int height) {
             pictureHeight = deviceHeight;
         }
     }
-    const int top = PictureTop();
     bool drawn = StretchBlt(dc, left, top, drawnWidth, drawnHeight, source, 0, 0, pictureWidth,
                             pictureHeight, SRCCOPY) != FALSE;
     RECT frame{left, top, left + drawnWidth, top + drawnHeight};

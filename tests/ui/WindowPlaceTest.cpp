@@ -94,13 +94,18 @@ protected:
     }
 };
 
+// The window system's frame stands inside the outer rectangle by the side
+// of the frame that Windows would draw.
+const QPoint kInset(8, 8);
+
 TEST_F(RememberedPlace, FirstStartIsCentredOnTheWorkArea) {
     seams::SetScreens({{{0, 0, 1280, 800}, {0, 30, 1280, 800}}});
     seams::ResetPlatform();
     ResetUiState();
     ASSERT_TRUE(StartQuillfin(nullptr, SW_SHOWNORMAL));
-    // On the screen at 380, 123; the placement counts from the work area's top, below the panel.
-    EXPECT_EQ(seams::MainWidget(Main())->pos(), QPoint(380, 123));
+    // On the screen at 380, 123 (the widget in by the frame's side); the
+    // placement counts from the work area's top, below the panel.
+    EXPECT_EQ(seams::MainWidget(Main())->pos(), QPoint(380, 123) + kInset);
     EXPECT_TRUE(Same(Placement().rcNormalPosition, RECT{380, 93, 900, 677}))
         << Text(Placement().rcNormalPosition);
 }
@@ -115,11 +120,11 @@ TEST_F(RememberedPlace, BesideAPanelAtTheTopOrLeftThePlaceComesBackUnmoved) {
         SCOPED_TRACE(at.x());
         SetWindowPos(Main(), HWND_TOP, at.x(), at.y(), 600, 500, SWP_NOZORDER);
         Pump();
-        ASSERT_EQ(seams::MainWidget(Main())->pos(), at);
+        ASSERT_EQ(seams::MainWidget(Main())->pos(), at + kInset);
         Restart();
-        EXPECT_EQ(seams::MainWidget(Main())->pos(), at);
+        EXPECT_EQ(seams::MainWidget(Main())->pos(), at + kInset);
         Restart();
-        EXPECT_EQ(seams::MainWidget(Main())->pos(), at);
+        EXPECT_EQ(seams::MainWidget(Main())->pos(), at + kInset);
     }
 }
 
