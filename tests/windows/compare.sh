@@ -38,12 +38,18 @@ quiz="$WORK/round/compare.txt"
 printf '\xa4Q "%s"\r\n\xa4P "balls.bmp"\r\n\xa4A "3"\r\n\xa4E\r\n' "$QUESTION_TEXT" >"$quiz"
 
 # Screenshot of the window, stable (the same twice in a row), at the given
-# size when one is given.
+# size when one is given. With `resize` 1 a window not yet at that size is
+# asked for it again now and then: a request that meets the program's own
+# first sizing may be overtaken by it.
 Settle() {
-    local wid="$1" size="$2" file="$3" previous="$WORK/previous.png"
+    local wid="$1" size="$2" file="$3" resize="${4:-0}" previous="$WORK/previous.png" i
     rm -f "$previous"
-    for _ in $(seq 1 60); do
+    for i in $(seq 1 60); do
         ShootWindow "$wid" "$file"
+        if [ "$resize" = 1 ] && [ $((i % 10)) = 0 ] &&
+            [ "$(identify -format '%wx%h' "$file")" != "$size" ]; then
+            xdotool windowsize "$wid" "${size%x*}" "${size#*x}"
+        fi
         if { [ -z "$size" ] || [ "$(identify -format '%wx%h' "$file")" = "$size" ]; } &&
             [ -f "$previous" ] &&
             [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ]; then
@@ -66,7 +72,7 @@ ShootClient() {
     w=${SIZE%x*}
     h=${SIZE#*x}
     [ "$resize" = 1 ] && xdotool windowsize "$wid" "$w" $((h + menu))
-    Settle "$wid" "${w}x$((h + menu))" "$WORK/shot.png"
+    Settle "$wid" "${w}x$((h + menu))" "$WORK/shot.png" "$resize"
     convert "$WORK/shot.png" -crop "${SIZE}+0+$menu" +repage "$out/$name.png"
 }
 
