@@ -38,27 +38,24 @@ quiz="$WORK/round/compare.txt"
 printf '\xa4Q "%s"\r\n\xa4P "balls.bmp"\r\n\xa4A "3"\r\n\xa4E\r\n' "$QUESTION_TEXT" >"$quiz"
 
 # Screenshot of the window, stable (the same twice in a row), at the given
-# size when one is given. With `resize` 1 a window not yet at that size is
-# asked for it again now and then: a request that meets the program's own
-# first sizing may be overtaken by it.
+# size when one is given. The answer box's caret blinks every half second,
+# about as long as a screenshot and the pause after it take: the pauses vary,
+# so that two screenshots in a row also fall within one phase of the blink.
 Settle() {
-    local wid="$1" size="$2" file="$3" resize="${4:-0}" previous="$WORK/previous.png" i
+    local wid="$1" size="$2" file="$3" previous="$WORK/previous.png" i changed="" shot=""
     rm -f "$previous"
     for i in $(seq 1 60); do
         ShootWindow "$wid" "$file"
-        if [ "$resize" = 1 ] && [ $((i % 10)) = 0 ] &&
-            [ "$(identify -format '%wx%h' "$file")" != "$size" ]; then
-            xdotool windowsize "$wid" "${size%x*}" "${size#*x}"
-        fi
-        if { [ -z "$size" ] || [ "$(identify -format '%wx%h' "$file")" = "$size" ]; } &&
-            [ -f "$previous" ] &&
-            [ "$(compare -metric AE "$file" "$previous" null: 2>&1)" = 0 ]; then
+        shot=$(identify -format '%wx%h' "$file")
+        changed=""
+        [ -f "$previous" ] && changed=$(compare -metric AE "$file" "$previous" null: 2>&1)
+        if { [ -z "$size" ] || [ "$shot" = "$size" ]; } && [ "$changed" = 0 ]; then
             return 0
         fi
         cp "$file" "$previous"
-        sleep 0.3 # between the screenshots of a wait with a deadline
+        sleep "0.$((i % 3 + 1))" # between the screenshots of a wait with a deadline
     done
-    Fail "the window did not settle at $size"
+    Fail "the window did not settle at $size: the last screenshot is $shot, ${changed:-?} pixels changed since the one before"
 }
 
 # Keeps the client area at SIZE as <name>.png; resizes the window to it
@@ -72,7 +69,7 @@ ShootClient() {
     w=${SIZE%x*}
     h=${SIZE#*x}
     [ "$resize" = 1 ] && xdotool windowsize "$wid" "$w" $((h + menu))
-    Settle "$wid" "${w}x$((h + menu))" "$WORK/shot.png" "$resize"
+    Settle "$wid" "${w}x$((h + menu))" "$WORK/shot.png"
     convert "$WORK/shot.png" -crop "${SIZE}+0+$menu" +repage "$out/$name.png"
 }
 
